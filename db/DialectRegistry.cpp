@@ -1,0 +1,9 @@
+#include "db/Dialect.h"
+#include "sqlite/SqliteDialect.h"
+
+std::unique_ptr<Dialect> makeDialect(const QString& dbmsName)
+{
+    if (dbmsName == QLatin1String("SQLite"))
+        return std::make_unique<SqliteDialect>();
+    return nullptr;
+}
