@@ -1,0 +1,51 @@
+#pragma once
+
+#include "db/DbError.h"
+#include "db/Recordset.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+// One database connection, ADO style. Every statement text goes to the engine through here,
+// exactly as the program wrote it; only a dialect below (see Dialect.h) may rewrite it.
+//
+// This is also the seam for tests: decorators record the texts or inject failures.
+class Connection
+{
+public:
+    virtual ~Connection() = default;
+
+    // "DSN=..;UID=..;PWD=.." or "PROVIDER=MSDASQL.1;dsn=.." (the provider attribute is
+    // dropped). Build the former with connectionString() from ConnectionString.h.
+    virtual void setConnectionString(const QString& text) = 0;
+    virtual QString connectionString() const = 0;
+
+    // Opens the connection; a non-empty user or password is added to the connection string.
+    // A failed open does not throw: the connection stays closed and lastError() tells why.
+    virtual void open(const QString& user = QString(), const QString& password = QString()) = 0;
+    // Closes the result sets opened on it, then the connection. Never throws.
+    virtual void close() = 0;
+    // 1 when open, 0 when closed.
+    virtual int state() const = 0;
+    virtual std::optional<DbError> lastError() const = 0;
+
+    // Runs a command text (possibly several statements separated by ";") without reading a
+    // result. Throws DbError; on a closed connection the description says "not connected".
+    virtual void execute(const QString& commandText) = 0;
+    // Runs a query and returns its result set. Throws DbError like execute().
+    virtual std::unique_ptr<Recordset> openRecordset(const QString& query,
+                                                     CursorType type = CursorType::ForwardOnly) = 0;
+
+    // The engine's DBMS name (SQL_DBMS_NAME) while open, else empty.
+    virtual QString dbmsName() const = 0;
+};
+
+// Makes connections. The program asks this for every new connection, so tests can hand out
+// recording or failing ones.
+class ConnectionFactory
+{
+public:
+    virtual ~ConnectionFactory() = default;
+    virtual std::unique_ptr<Connection> create() = 0;
+};
