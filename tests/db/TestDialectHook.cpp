@@ -2,8 +2,11 @@
 #include "db/OdbcConnection.h"
 #include "db/OdbcConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
+
+using testsupport::thrownBy;
 
 namespace {
 
@@ -59,16 +62,6 @@ public:
 private:
     std::shared_ptr<DialectRecord> m_record;
 };
-
-template <typename Action> std::optional<DbError> thrown(Action action)
-{
-    try {
-        action();
-    } catch (const DbError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -158,7 +151,7 @@ void TestDialectHook::aRefusedLoginLeavesTheConnectionClosed()
         QLatin1String("Invalid user ID or password")));
     QVERIFY(!connection.lastError()->description().contains(QLatin1String("Guess-Number-7")));
     QCOMPARE(connection.dbmsName(), QString());
-    QVERIFY(thrown([&] { connection.execute(QStringLiteral("select 1")); }));
+    QVERIFY(thrownBy([&] { connection.execute(QStringLiteral("select 1")); }));
 
     // The next login is judged afresh.
     connection.open(QStringLiteral("mt"), QStringLiteral("sql"));
@@ -173,7 +166,7 @@ void TestDialectHook::severalStatementsStopAtTheFirstError()
     connection.open();
     connection.execute(QStringLiteral("create table steps(n integer);commit"));
 
-    const std::optional<DbError> error = thrown([&] {
+    const std::optional<DbError> error = thrownBy([&] {
         connection.execute(QStringLiteral("insert into steps values(1);insert into no_such_table "
                                           "values(2);insert into steps values(3);commit"));
     });
@@ -197,7 +190,7 @@ void TestDialectHook::aQueryMayNeedStatementsBeforeIt()
     QCOMPARE(rows->value(QStringLiteral("A")), DbValue(QStringLiteral("5")));
 
     // A failing statement before the query stops it there.
-    QVERIFY(thrown([&] {
+    QVERIFY(thrownBy([&] {
         connection.openRecordset(
             QStringLiteral("insert into nowhere values(1);select a from prepared"));
     }));
@@ -205,9 +198,7 @@ void TestDialectHook::aQueryMayNeedStatementsBeforeIt()
 
 void TestDialectHook::anEmptyTranslationRunsNothing_data()
 {
-    QTest::addColumn<CursorType>("type");
-    QTest::newRow("forward-only") << CursorType::ForwardOnly;
-    QTest::newRow("static") << CursorType::Static;
+    testsupport::addCursorTypeRows();
 }
 
 void TestDialectHook::anEmptyTranslationRunsNothing()
@@ -244,7 +235,7 @@ void TestDialectHook::withoutADialectTextsAreUntouched()
 {
     std::unique_ptr<OdbcConnection> connection = m_source->open(); // no dialect
     const std::optional<DbError> error =
-        thrown([&] { connection->openRecordset(QStringLiteral("PING")); });
+        thrownBy([&] { connection->openRecordset(QStringLiteral("PING")); });
     QVERIFY(error);
     QVERIFY2(error->description().contains(QLatin1String("syntax error")),
              qPrintable(error->description()));

@@ -7,30 +7,13 @@
 #include "db/OdbcSession.h"
 #include "db/OdbcStatement.h"
 #include "tests/support/SqliteTestDataSource.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 #include <sqlext.h>
 
-namespace {
-
-QString firstValue(Connection& connection, const QString& query)
-{
-    std::unique_ptr<Recordset> recordset = connection.openRecordset(query);
-    return recordset->value(0).value_or(QStringLiteral("(NULL)"));
-}
-
-// Runs `action`, which must throw DbError, and returns what it threw.
-template <typename Action> std::optional<DbError> thrown(Action action)
-{
-    try {
-        action();
-    } catch (const DbError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-} // namespace
+using testsupport::firstValue;
+using testsupport::thrownBy;
 
 class TestOdbcConnection : public QObject
 {
@@ -124,7 +107,7 @@ void TestOdbcConnection::aFailedOpenDoesNotThrow()
     QVERIFY(!connection.lastError()->description().contains(password));
 
     const std::optional<DbError> error =
-        thrown([&] { connection.execute(QStringLiteral("select 1")); });
+        thrownBy([&] { connection.execute(QStringLiteral("select 1")); });
     QVERIFY(error);
     QVERIFY(error->description().contains(QLatin1String("not connected")));
 }
@@ -195,7 +178,7 @@ void TestOdbcConnection::engineErrorsCarryNumberDescriptionAndState()
     connection->execute(QStringLiteral("insert into unique_keys values(1)"));
 
     std::optional<DbError> error =
-        thrown([&] { connection->execute(QStringLiteral("insert into unique_keys values(1)")); });
+        thrownBy([&] { connection->execute(QStringLiteral("insert into unique_keys values(1)")); });
     QVERIFY(error);
     QCOMPARE(error->number(), 19L); // SQLite's constraint code
     QCOMPARE(error->sqlstate(), QStringLiteral("HY000"));
@@ -205,7 +188,7 @@ void TestOdbcConnection::engineErrorsCarryNumberDescriptionAndState()
     QCOMPARE(QString::fromUtf8(error->what()), error->description());
 
     error =
-        thrown([&] { connection->openRecordset(QStringLiteral("select * from no_such_table")); });
+        thrownBy([&] { connection->openRecordset(QStringLiteral("select * from no_such_table")); });
     QVERIFY(error);
     QCOMPARE(error->number(), 1L);
     QVERIFY(error->description().contains(QLatin1String("no such table: no_such_table")));
@@ -237,7 +220,7 @@ void TestOdbcConnection::aClosedConnectionSaysNotConnected()
         [&] { boundToClosed.open(CursorType::Static); },
     };
     for (const auto& action : actions) {
-        const std::optional<DbError> error = thrown(action);
+        const std::optional<DbError> error = thrownBy(action);
         QVERIFY(error);
         QVERIFY(error->description().contains(QLatin1String("not connected")));
         QCOMPARE(error->sqlstate(), QStringLiteral("08003"));
@@ -278,11 +261,11 @@ void TestOdbcConnection::aSessionFreesItsStatementsBeforeDisconnecting()
     QVERIFY(!session->isConnected());
     QVERIFY(!reading->isLive());
     QVERIFY(!idle->isLive());
-    const std::optional<DbError> error = thrown([&] { reading->fetch(); });
+    const std::optional<DbError> error = thrownBy([&] { reading->fetch(); });
     QVERIFY(error);
     QCOMPARE(error->sqlstate(), QStringLiteral("08003"));
-    QVERIFY(thrown([&] { idle->execute(QStringLiteral("select 1")); }));
-    QVERIFY(thrown([&] { session->newStatement(); }));
+    QVERIFY(thrownBy([&] { idle->execute(QStringLiteral("select 1")); }));
+    QVERIFY(thrownBy([&] { session->newStatement(); }));
 
     // The statements keep their session object alive, never its handles.
     session.reset();
@@ -309,7 +292,7 @@ void TestOdbcConnection::closingTheConnectionClosesItsResultSets()
             [&] { recordset->recordCount(); }, [&] { recordset->absolutePosition(); },
         };
         for (const auto& use : uses) {
-            const std::optional<DbError> error = thrown(use);
+            const std::optional<DbError> error = thrownBy(use);
             QVERIFY(error);
             QVERIFY(error->description().contains(QLatin1String("not connected")));
         }
@@ -320,7 +303,7 @@ void TestOdbcConnection::closingTheConnectionClosesItsResultSets()
     connection->open();
     QCOMPARE(connection->state(), 1);
     QVERIFY(!streaming->isOpen());
-    QVERIFY(thrown([&] { streaming->moveNext(); }));
+    QVERIFY(thrownBy([&] { streaming->moveNext(); }));
 }
 
 void TestOdbcConnection::resultSetsMayOutliveTheirConnection()
@@ -333,8 +316,8 @@ void TestOdbcConnection::resultSetsMayOutliveTheirConnection()
         held = connection->openRecordset(QStringLiteral("select 1"), CursorType::Static);
     } // the connection object is gone; its statement handles must be gone before it
     QVERIFY(!streaming->isOpen());
-    QVERIFY(thrown([&] { streaming->moveNext(); }));
-    QVERIFY(thrown([&] { held->value(0); }));
+    QVERIFY(thrownBy([&] { streaming->moveNext(); }));
+    QVERIFY(thrownBy([&] { held->value(0); }));
     streaming.reset();
     held.reset();
 }
@@ -370,7 +353,7 @@ void TestOdbcConnection::aCommandKeepsItsTextAfterAFailure()
 
     const QString failing = QStringLiteral("insert into commanded values(");
     command.setCommandText(failing);
-    QVERIFY(thrown([&] { command.execute(); }));
+    QVERIFY(thrownBy([&] { command.execute(); }));
     QCOMPARE(command.commandText(), failing);
 }
 

@@ -1,20 +1,13 @@
 #include "db/DbErrors.h"
 #include "db/OdbcConnection.h"
 #include "tests/support/SqliteTestDataSource.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 
-namespace {
+using testsupport::thrownBy;
 
-template <typename Action> std::optional<DbError> thrown(Action action)
-{
-    try {
-        action();
-    } catch (const DbError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
+namespace {
 
 // The cursor's state as one comparable text: "bof eof position".
 QString where(const Recordset& recordset)
@@ -56,8 +49,6 @@ private:
     std::unique_ptr<SqliteTestDataSource> m_source;
     std::unique_ptr<OdbcConnection> m_connection;
 };
-
-Q_DECLARE_METATYPE(CursorType)
 
 void TestRecordset::initTestCase()
 {
@@ -117,7 +108,7 @@ void TestRecordset::walksEveryRowOnce()
     QCOMPARE(rows->bof(), expected.isEmpty());
     QCOMPARE(rows->absolutePosition(),
              isStatic && !expected.isEmpty() ? PositionEof : PositionUnknown);
-    const std::optional<DbError> error = thrown([&] { rows->moveNext(); });
+    const std::optional<DbError> error = thrownBy([&] { rows->moveNext(); });
     QVERIFY(error);
     QCOMPARE(error->number(), DbErrors::NoCurrentRecord);
 }
@@ -138,7 +129,7 @@ void TestRecordset::staticCursorMovesFreely()
     QCOMPARE(where(*rows), QStringLiteral("- - 1"));
     rows->movePrevious();
     QCOMPARE(where(*rows), QStringLiteral("BOF - -2"));
-    QCOMPARE(thrown([&] { rows->movePrevious(); })->number(), DbErrors::NoCurrentRecord);
+    QCOMPARE(thrownBy([&] { rows->movePrevious(); })->number(), DbErrors::NoCurrentRecord);
     rows->moveNext(); // from before the first row onto it
     QCOMPARE(where(*rows), QStringLiteral("- - 1"));
     rows->moveNext();
@@ -173,21 +164,19 @@ void TestRecordset::forwardOnlyCursorOnlyMovesOn()
     QCOMPARE(rows->value(0), DbValue(QStringLiteral("1")));
     for (const auto& backwards :
          QList<std::function<void()>>{[&] { rows->movePrevious(); }, [&] { rows->moveLast(); }}) {
-        const std::optional<DbError> error = thrown(backwards);
+        const std::optional<DbError> error = thrownBy(backwards);
         QVERIFY(error);
         QCOMPARE(error->number(), DbErrors::NotSupported);
     }
     rows->moveNext();
-    QCOMPARE(thrown([&] { rows->moveFirst(); })->number(), DbErrors::NotSupported);
+    QCOMPARE(thrownBy([&] { rows->moveFirst(); })->number(), DbErrors::NotSupported);
     QCOMPARE(rows->value(0), DbValue(QStringLiteral("2"))); // the refused moves left it in place
     QCOMPARE(rows->recordCount(), -1L);
 }
 
 void TestRecordset::emptyResultsAreBofAndEof_data()
 {
-    QTest::addColumn<CursorType>("type");
-    QTest::newRow("forward-only") << CursorType::ForwardOnly;
-    QTest::newRow("static") << CursorType::Static;
+    testsupport::addCursorTypeRows();
 }
 
 void TestRecordset::emptyResultsAreBofAndEof()
@@ -202,13 +191,13 @@ void TestRecordset::emptyResultsAreBofAndEof()
     QCOMPARE(rows->fieldName(0), QStringLiteral("n"));
     for (const auto& move : QList<std::function<void()>>{
              [&] { rows->moveNext(); }, [&] { rows->moveFirst(); }, [&] { rows->value(0); }}) {
-        const std::optional<DbError> error = thrown(move);
+        const std::optional<DbError> error = thrownBy(move);
         QVERIFY(error);
         QCOMPARE(error->number(), DbErrors::NoCurrentRecord);
     }
     if (type == CursorType::Static) {
-        QVERIFY(thrown([&] { rows->moveLast(); }));
-        QVERIFY(thrown([&] { rows->movePrevious(); }));
+        QVERIFY(thrownBy([&] { rows->moveLast(); }));
+        QVERIFY(thrownBy([&] { rows->movePrevious(); }));
         QCOMPARE(rows->recordCount(), 0L);
     }
     QVERIFY(rows->bof() && rows->eof());
@@ -216,7 +205,7 @@ void TestRecordset::emptyResultsAreBofAndEof()
 
 void TestRecordset::statementsWithoutColumnsGiveAnEmptyResult_data()
 {
-    emptyResultsAreBofAndEof_data();
+    testsupport::addCursorTypeRows();
 }
 
 void TestRecordset::statementsWithoutColumnsGiveAnEmptyResult()
@@ -236,7 +225,7 @@ void TestRecordset::statementsWithoutColumnsGiveAnEmptyResult()
 
 void TestRecordset::requeryReadsTheDataAgain_data()
 {
-    emptyResultsAreBofAndEof_data();
+    testsupport::addCursorTypeRows();
 }
 
 void TestRecordset::requeryReadsTheDataAgain()
@@ -278,7 +267,7 @@ void TestRecordset::moveCompleteFollowsEveryChangeOfRow()
     rows->movePrevious();
     rows->moveFirst();
     rows->movePrevious();
-    QVERIFY(thrown([&] { rows->movePrevious(); })); // refused: no notification
+    QVERIFY(thrownBy([&] { rows->movePrevious(); })); // refused: no notification
     rows->requery();
     QCOMPARE(positions, (QList<long>{2, 5, PositionEof, 5, 1, PositionBof, 1}));
 
@@ -370,7 +359,7 @@ void TestRecordset::fieldsByIndexAndByName()
         [&] { rows->fieldName(3); },
     };
     for (const auto& use : missing) {
-        const std::optional<DbError> error = thrown(use);
+        const std::optional<DbError> error = thrownBy(use);
         QVERIFY(error);
         QCOMPARE(error->number(), DbErrors::ItemNotFound);
     }
@@ -382,19 +371,19 @@ void TestRecordset::fieldsNeedACurrentRow()
         m_connection->openRecordset(QStringLiteral("select n from one"), CursorType::Static);
     rows->moveNext();
     QVERIFY(rows->eof());
-    QCOMPARE(thrown([&] { rows->value(0); })->number(), DbErrors::NoCurrentRecord);
-    QCOMPARE(thrown([&] { rows->value(QStringLiteral("n")); })->number(),
+    QCOMPARE(thrownBy([&] { rows->value(0); })->number(), DbErrors::NoCurrentRecord);
+    QCOMPARE(thrownBy([&] { rows->value(QStringLiteral("n")); })->number(),
              DbErrors::NoCurrentRecord);
     rows->moveFirst();
     rows->movePrevious();
     QVERIFY(rows->bof());
-    QCOMPARE(thrown([&] { rows->value(0); })->number(), DbErrors::NoCurrentRecord);
+    QCOMPARE(thrownBy([&] { rows->value(0); })->number(), DbErrors::NoCurrentRecord);
     QCOMPARE(rows->fieldName(0), QStringLiteral("n")); // names need no row
 
     std::unique_ptr<Recordset> streaming =
         m_connection->openRecordset(QStringLiteral("select n from one"));
     streaming->moveNext();
-    QCOMPARE(thrown([&] { streaming->value(0); })->number(), DbErrors::NoCurrentRecord);
+    QCOMPARE(thrownBy([&] { streaming->value(0); })->number(), DbErrors::NoCurrentRecord);
 }
 
 void TestRecordset::aClosedResultSetRefusesUse()
@@ -404,13 +393,13 @@ void TestRecordset::aClosedResultSetRefusesUse()
     rows->close();
     QVERIFY(!rows->isOpen());
     rows->close();
-    const std::optional<DbError> error = thrown([&] { rows->moveNext(); });
+    const std::optional<DbError> error = thrownBy([&] { rows->moveNext(); });
     QVERIFY(error);
     QCOMPARE(error->number(), DbErrors::ObjectClosed);
     // The program closed it itself: that is no lost connection.
     QVERIFY(!error->description().contains(QLatin1String("not connected")));
-    QVERIFY(thrown([&] { rows->eof(); }));
-    QVERIFY(thrown([&] { rows->requery(); }));
+    QVERIFY(thrownBy([&] { rows->eof(); }));
+    QVERIFY(thrownBy([&] { rows->requery(); }));
     QCOMPARE(m_connection->state(), 1);
 }
 

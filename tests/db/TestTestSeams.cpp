@@ -3,27 +3,12 @@
 #include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/RecordingConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 
-namespace {
-
-template <typename Action> std::optional<DbError> thrown(Action action)
-{
-    try {
-        action();
-    } catch (const DbError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-QString firstValue(Connection& connection, const QString& query)
-{
-    return connection.openRecordset(query)->value(0).value_or(QStringLiteral("(NULL)"));
-}
-
-} // namespace
+using testsupport::firstValue;
+using testsupport::thrownBy;
 
 // The decorators later tests rely on to see the exact statements and to inject failures.
 class TestTestSeams : public QObject
@@ -89,7 +74,7 @@ void TestTestSeams::recordsEveryTextInOrderAcrossConnections()
 
     remote->execute(QStringLiteral("insert into items values(1)"));
     master->openRecordset(QStringLiteral("select n from items"));
-    QVERIFY(thrown([&] { remote->execute(QStringLiteral("insert into  nowhere values(2)")); }));
+    QVERIFY(thrownBy([&] { remote->execute(QStringLiteral("insert into  nowhere values(2)")); }));
     master->execute(QStringLiteral("insert into items values(3) "));
 
     const StatementLog& log = *factory.log();
@@ -120,12 +105,12 @@ void TestTestSeams::aFailingStatementLeavesTheEngineUntouched()
 
     connection->execute(QStringLiteral("insert into items values(1)"));
     const std::optional<DbError> error =
-        thrown([&] { connection->execute(QStringLiteral("insert into items values(2)")); });
+        thrownBy([&] { connection->execute(QStringLiteral("insert into items values(2)")); });
     QVERIFY(error);
     QCOMPARE(error->number(), -193L);
     QCOMPARE(error->description(), duplicate.description());
     QCOMPARE(error->sqlstate(), QStringLiteral("23000"));
-    QVERIFY(thrown([&] { connection->openRecordset(QStringLiteral("select 'values(2)'")); }));
+    QVERIFY(thrownBy([&] { connection->openRecordset(QStringLiteral("select 'values(2)'")); }));
     QCOMPARE(firstValue(*connection, QStringLiteral("select group_concat(n) from items")),
              QStringLiteral("1"));
     QCOMPARE(connection->faults()->injected(), 2);
@@ -149,10 +134,10 @@ void TestTestSeams::faultsCountAcrossConnectionsAndDataSources()
     std::unique_ptr<Connection> remote = connect(factory, QStringLiteral("SeamRemote"));
     const QString insert = QStringLiteral("insert into items values(5)");
 
-    remote->execute(insert);                                // other data source: never fails
-    master->execute(insert);                                // skipped once
-    QVERIFY(thrown([&] { otherMaster->execute(insert); })); // first failure
-    QVERIFY(thrown([&] { master->execute(insert); }));      // second failure: spent
+    remote->execute(insert);                                  // other data source: never fails
+    master->execute(insert);                                  // skipped once
+    QVERIFY(thrownBy([&] { otherMaster->execute(insert); })); // first failure
+    QVERIFY(thrownBy([&] { master->execute(insert); }));      // second failure: spent
     master->execute(insert);
     master->execute(QStringLiteral("insert into items values(5) ")); // not equal: untouched
 
@@ -172,7 +157,7 @@ void TestTestSeams::aDroppedConnectionLooksLost()
         .dropConnection = true;
     std::unique_ptr<Connection> connection = connect(factory, QStringLiteral("SeamRemote"));
     const std::optional<DbError> error =
-        thrown([&] { connection->execute(QStringLiteral("delete from items")); });
+        thrownBy([&] { connection->execute(QStringLiteral("delete from items")); });
     QVERIFY(error);
     QVERIFY(error->description().contains(QLatin1String("not connected")));
     QCOMPARE(connection->state(), 0);
@@ -214,7 +199,7 @@ void TestTestSeams::decoratorsStack()
                                 DbError(1, QStringLiteral("boom"), QStringLiteral("HY000")));
     RecordingConnectionFactory factory(std::move(failing));
     std::unique_ptr<Connection> connection = connect(factory, QStringLiteral("SeamMaster"));
-    QVERIFY(thrown([&] { connection->execute(QStringLiteral("select 'boom'")); }));
+    QVERIFY(thrownBy([&] { connection->execute(QStringLiteral("select 'boom'")); }));
     connection->execute(QStringLiteral("select 'fine'"));
     // The failure is recorded too: the program did send it.
     QCOMPARE(factory.log()->texts(), (QStringList{"select 'boom'", "select 'fine'"}));
