@@ -5,6 +5,7 @@
 #include "app/ProgramExit.h"
 #include "app/QtUi.h"
 #include "app/Startup.h"
+#include "db/OdbcConnectionFactory.h"
 #include "views/FormAbout.h"
 
 #include <QApplication>
@@ -14,13 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-// Until the data-access layer is wired in, no connection can be made.
-class NoConnections : public ConnectionFactory
-{
-public:
-    std::unique_ptr<Connection> create() override { return nullptr; }
-};
 
 // The command line as one text, as the program has always read it: the arguments joined
 // by blanks. Taken before Qt sees them, so none is mistaken for a Qt option.
@@ -67,7 +61,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     SystemClock clock;
-    NoConnections connections;
+    OdbcConnectionFactory connections;
     std::unique_ptr<Ui> ui;
     QtUi* windows = nullptr;
     if (headless) {
