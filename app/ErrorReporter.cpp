@@ -60,7 +60,7 @@ void ReportError(Program& program, double number, const QString& description,
         program.ui.message({description, p[101], MessageIcon::Critical, MessageButtons::Ok,
                             std::nullopt});
         state.autosyncRunning = false;
-        program.ui.showWindow(Window::Connect);
+        program.connectForm.show();
         return;
     }
 

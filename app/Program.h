@@ -6,6 +6,7 @@
 #include "app/SessionState.h"
 #include "app/Ui.h"
 #include "db/Connection.h"
+#include "db/ConnectForm.h"
 
 #include <QSettings>
 
@@ -25,4 +26,5 @@ public:
     QSettings settings; // the per-user store of the application "VARROW"
     MenuModel menus;
     MainMenu mainMenu;
+    ConnectForm connectForm;
 };

@@ -17,36 +17,46 @@ void assignIfLocated(QString& field, const std::optional<QString>& value)
         field = *value;
 }
 
+// An unattended run that could not connect, or lost its connection, must not look like a
+// success to whoever scheduled it.
+int automaticRunStatus(const SessionState& s)
+{
+    return s.errorOccurred || !s.masterConnected || !s.remoteConnected ? 1 : 0;
+}
+
 void runAutomaticMode(Program& program)
 {
     SessionState& s = program.state;
+    ConnectForm& dialog = program.connectForm;
     if (s.switchAutoSync) {
-        ConnectToDatabases(program);
-        AutoSync(program);
-        throw ProgramExit(0);
+        dialog.ConnectToDatabases();
+        dialog.AutoSync();
+        throw ProgramExit(automaticRunStatus(s));
     }
     if (s.switchTransfer) {
-        ConnectToDatabases(program);
+        dialog.ConnectToDatabases();
         if (!s.errorOccurred && s.newRecordsPending)
             TransferNewRecords(program);
         if (!s.errorOccurred && s.modifiedRecordsPending)
             TransferModifiedRecords(program);
-        throw ProgramExit(0);
+        throw ProgramExit(automaticRunStatus(s));
     }
     if (s.switchTransAll) {
-        ConnectToDatabases(program);
-        program.ui.closeWindow(Window::Connect);
+        dialog.ConnectToDatabases();
+        dialog.close();
         CreateScratchTable(program);
         TransferAllRecords(program);
         return;
     }
-    program.ui.showWindow(Window::Connect);
+    dialog.show();
 }
 
 } // namespace
 
 void ParseCommand(Program& program, const QString& line)
 {
+    ConnectForm& dialog = program.connectForm;
+    dialog.load();
     const CommandKeys keys = parseCommandKeys(line);
     SessionState& s = program.state;
     assignIfLocated(s.masterDataSource, keys.mdsn);
@@ -55,6 +65,11 @@ void ParseCommand(Program& program, const QString& line)
     assignIfLocated(s.remoteDataSource, keys.rdsn);
     assignIfLocated(s.remoteUser, keys.ruid);
     assignIfLocated(s.remotePassword, keys.rpwd);
+    assignIfLocated(dialog.masterUser, keys.muid);
+    assignIfLocated(dialog.masterPassword, keys.mpwd);
+    assignIfLocated(dialog.remoteUser, keys.ruid);
+    assignIfLocated(dialog.remotePassword, keys.rpwd);
+    dialog.notify();
 
     const QString missing = missingKeys(keys);
     if (!missing.isEmpty()) {
@@ -107,9 +122,7 @@ void runStartup(Program& program, const QString& commandLine, InstanceLock& lock
         runAutomaticMode(program);
     } catch (const NotAvailable& missing) {
         program.ui.setBusy(false);
-        program.ui.message({missing.what + QStringLiteral(" is not available in this version of "
-                                                          "Varrow."),
-                            program.phrase(101), MessageIcon::Critical, MessageButtons::Ok,
+        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Critical, MessageButtons::Ok,
                             std::nullopt});
         throw ProgramExit(1);
     }

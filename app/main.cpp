@@ -5,11 +5,13 @@
 #include "app/ProgramExit.h"
 #include "app/QtUi.h"
 #include "app/Startup.h"
+#include "db/FormConnect.h"
 #include "db/OdbcConnectionFactory.h"
 #include "views/FormAbout.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMdiSubWindow>
 #include <QFile>
 #include <QStringList>
 #include <cstdio>
@@ -42,6 +44,9 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
 {
     ui.setMainWindow(&main);
     ui.registerWindow(Window::About, [&program, &main] { return new FormAbout(program, &main); });
+    ui.registerWindow(Window::Connect, [&program, &main] {
+        return main.addChildWindow(new FormConnect(program));
+    });
 }
 
 } // namespace
