@@ -1,0 +1,32 @@
+#pragma once
+
+#include "db/DbError.h"
+
+#include <QString>
+
+// The failures the data-access layer raises itself (not the engine). The numbers are the
+// classic ADO error numbers, so a report reads the same whichever layer noticed the fault.
+namespace DbErrors {
+
+inline constexpr long ObjectClosed = 3704;    // the result set (or connection) is closed
+inline constexpr long ObjectOpen = 3705;      // the connection is open already
+inline constexpr long NoCurrentRecord = 3021; // BOF or EOF is true
+inline constexpr long ItemNotFound = 3265;    // no such field
+inline constexpr long NotSupported = 3251;    // the cursor cannot do that
+inline constexpr long DriverFailure = 3000;   // an ODBC call failed without a diagnostic
+
+// The connection is closed or was lost; the description contains "not connected".
+DbError notConnected();
+DbError resultSetClosed();
+DbError alreadyOpen();
+DbError noCurrentRecord();
+DbError fieldNotFound(const QString& nameOrIndex);
+DbError notSupported(const QString& what);
+
+// True for a SQLSTATE of class 08 (connection exception).
+bool isConnectionState(const QString& sqlstate);
+// The description of a connection-class diagnostic, made to contain "not connected" so the
+// error reporter recognises a lost connection whatever wording the driver chose.
+QString markNotConnected(const QString& description);
+
+} // namespace DbErrors

@@ -1,0 +1,123 @@
+#include "db/OdbcConnection.h"
+
+#include "db/ConnectionString.h"
+#include "db/DataSources.h"
+#include "db/DbErrors.h"
+#include "db/OdbcRecordset.h"
+#include "db/OdbcSession.h"
+
+namespace {
+
+// Drivers are free to quote the connection string in their messages; a password must never
+// reach an error report or a log that way.
+DbError withoutSecrets(const DbError& error, const ConnectionString& attributes)
+{
+    QString description = error.description();
+    const QString full = attributes.toString();
+    const QString password = attributes.value(QStringLiteral("PWD"));
+    if (!full.isEmpty())
+        description.replace(full, QStringLiteral("<connection string>"));
+    if (password.size() >= 3) // shorter ones would blot out ordinary words
+        description.replace(password, QStringLiteral("********"));
+    return DbError(error.number(), description, error.sqlstate());
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(DialectFactory dialectFactory)
+    : m_dialectFactory(std::move(dialectFactory))
+{
+}
+
+OdbcConnection::~OdbcConnection()
+{
+    close();
+}
+
+void OdbcConnection::open(const QString& user, const QString& password)
+{
+    if (m_session) {
+        m_lastError = DbErrors::alreadyOpen();
+        return;
+    }
+    m_lastError.reset();
+
+    ConnectionString attributes = ConnectionString::parse(m_connectionString);
+    // An OLE DB provider names the bridge to ODBC, which is this class itself.
+    attributes.remove(QStringLiteral("PROVIDER"));
+    if (!user.isEmpty())
+        attributes.setValue(QStringLiteral("UID"), user);
+    if (!password.isEmpty())
+        attributes.setValue(QStringLiteral("PWD"), password);
+
+    std::shared_ptr<OdbcSession> session;
+    try {
+        session = OdbcSession::connect(attributes.toString());
+        if (m_dialectFactory) {
+            if (std::unique_ptr<Dialect> dialect = m_dialectFactory(session->dbmsName())) {
+                const QString dataSource = attributes.value(QStringLiteral("DSN"));
+                DialectContext context;
+                context.dataSource = dataSource;
+                context.user = attributes.value(QStringLiteral("UID"));
+                context.password = attributes.value(QStringLiteral("PWD"));
+                context.dataSourceValue = [dataSource](const QString& key) {
+                    return DataSources::value(dataSource, key);
+                };
+                dialect->attach(*session, context);
+                session->setDialect(std::move(dialect));
+            }
+        }
+    } catch (const DbError& error) {
+        if (session)
+            session->disconnect();
+        m_lastError = withoutSecrets(error, attributes);
+        return;
+    } catch (const std::exception& error) {
+        // A dialect should throw DbError only; whatever it threw, opening never throws.
+        if (session)
+            session->disconnect();
+        m_lastError =
+            withoutSecrets(DbError(DbErrors::DriverFailure, QString::fromUtf8(error.what()),
+                                   QStringLiteral("HY000")),
+                           attributes);
+        return;
+    }
+    m_session = std::move(session);
+}
+
+void OdbcConnection::close()
+{
+    if (!m_session)
+        return;
+    // Result sets keep the session alive but find it disconnected from now on.
+    m_session->disconnect();
+    m_session.reset();
+}
+
+int OdbcConnection::state() const
+{
+    return m_session && m_session->isConnected() ? 1 : 0;
+}
+
+OdbcSession& OdbcConnection::session()
+{
+    if (!m_session || !m_session->isConnected())
+        throw DbErrors::notConnected();
+    return *m_session;
+}
+
+void OdbcConnection::execute(const QString& commandText)
+{
+    session().execute(commandText);
+}
+
+std::unique_ptr<Recordset> OdbcConnection::openRecordset(const QString& query, CursorType type)
+{
+    session();
+    return std::make_unique<OdbcRecordset>(m_session, query, type);
+}
+
+QString OdbcConnection::dbmsName() const
+{
+    return state() == 1 ? m_session->dbmsName() : QString();
+}

@@ -1,0 +1,114 @@
+#include "db/OdbcSession.h"
+
+#include "db/DbErrors.h"
+#include "db/OdbcDiagnostics.h"
+#include "db/OdbcEnvironment.h"
+#include "db/OdbcStatement.h"
+
+#include <sqlext.h>
+
+std::shared_ptr<OdbcSession> OdbcSession::connect(const QString& connectionString)
+{
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    const SQLHENV env = OdbcEnvironment::handle();
+    OdbcDiagnostics::check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env,
+                           "SQLAllocHandle");
+    // Owned from here on, so every failure below frees the handle.
+    std::shared_ptr<OdbcSession> session(new OdbcSession(dbc));
+
+    // Narrow calls with UTF-8: the driver manager converts wide calls for a narrow driver
+    // (the SQLite one is narrow) through Latin-1 only, which would mangle other letters.
+    QByteArray text = OdbcDiagnostics::toOdbcText(connectionString);
+    // No output buffer: the completed connection string would hold the password.
+    const SQLRETURN rc =
+        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                         SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    text.fill('\0');
+    if (!SQL_SUCCEEDED(rc)) {
+        DbError error = OdbcDiagnostics::read(SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        session->m_dbc = SQL_NULL_HDBC;
+        throw error;
+    }
+
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    OdbcDiagnostics::check(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length),
+                           SQL_HANDLE_DBC, dbc, "SQLGetInfo");
+    session->m_dbmsName =
+        OdbcDiagnostics::fromOdbcText(name, qMin<qsizetype>(length, sizeof name - 1));
+    return session;
+}
+
+OdbcSession::~OdbcSession()
+{
+    disconnect();
+}
+
+void OdbcSession::disconnect() noexcept
+{
+    if (m_dbc == SQL_NULL_HDBC)
+        return;
+    // Statements first: result sets still hold them, and they must find them released.
+    const QSet<OdbcStatement*> statements = m_statements;
+    for (OdbcStatement* statement : statements)
+        statement->release();
+    m_statements.clear();
+    m_dialect.reset();
+    // Autocommit is on and the program never opens a transaction, so there is nothing to end;
+    // a failing disconnect (a connection already lost) still frees the handle.
+    SQLDisconnect(m_dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    m_dbc = SQL_NULL_HDBC;
+    m_dbmsName.clear();
+}
+
+std::unique_ptr<OdbcStatement> OdbcSession::newStatement()
+{
+    if (!isConnected())
+        throw DbErrors::notConnected();
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    OdbcDiagnostics::check(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt), SQL_HANDLE_DBC, m_dbc,
+                           "SQLAllocHandle");
+    std::unique_ptr<OdbcStatement> statement(new OdbcStatement(shared_from_this(), stmt));
+    m_statements.insert(statement.get());
+    return statement;
+}
+
+QStringList OdbcSession::translate(const QString& commandText)
+{
+    if (!isConnected())
+        throw DbErrors::notConnected();
+    return m_dialect ? m_dialect->translate(commandText) : QStringList{commandText};
+}
+
+void OdbcSession::execute(const QString& commandText)
+{
+    const QStringList statements = translate(commandText);
+    for (const QString& sql : statements)
+        executeRaw(sql);
+}
+
+std::unique_ptr<OdbcStatement> OdbcSession::query(const QString& commandText)
+{
+    const QStringList statements = translate(commandText);
+    if (statements.isEmpty())
+        return nullptr;
+    for (qsizetype i = 0; i + 1 < statements.size(); ++i)
+        executeRaw(statements.at(i));
+    std::unique_ptr<OdbcStatement> statement = newStatement();
+    statement->execute(statements.last());
+    return statement;
+}
+
+void OdbcSession::executeRaw(const QString& sql)
+{
+    newStatement()->execute(sql);
+}
+
+QList<RawRow> OdbcSession::queryRaw(const QString& sql)
+{
+    std::unique_ptr<OdbcStatement> statement = newStatement();
+    statement->execute(sql);
+    return statement->fetchAll();
+}

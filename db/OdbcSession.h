@@ -1,0 +1,57 @@
+#pragma once
+
+#include "db/Dialect.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <sql.h>
+
+class OdbcStatement;
+
+// One driver connection, its dialect and the statements open on it. Shared by the connection
+// that made it and the result sets read from it, so a result set may outlive its connection:
+// disconnect() frees every statement handle first (the driver manager crashes on a statement
+// handle that survives its connection), and every later use throws "not connected".
+class OdbcSession : public RawSession, public std::enable_shared_from_this<OdbcSession>
+{
+public:
+    // Throws DbError; the connection string never appears in it.
+    static std::shared_ptr<OdbcSession> connect(const QString& connectionString);
+    ~OdbcSession() override;
+    OdbcSession(const OdbcSession&) = delete;
+    OdbcSession& operator=(const OdbcSession&) = delete;
+
+    bool isConnected() const { return m_dbc != SQL_NULL_HDBC; }
+    void disconnect() noexcept;
+    QString dbmsName() const { return m_dbmsName; }
+
+    // Without a dialect, command texts go to the driver untouched.
+    void setDialect(std::unique_ptr<Dialect> dialect) { m_dialect = std::move(dialect); }
+    Dialect* dialect() const { return m_dialect.get(); }
+
+    // Runs the statements of one command text in order and stops at the first error (the
+    // earlier ones stay applied).
+    void execute(const QString& commandText);
+    // Runs all but the last statement of a command text and returns the last one executed,
+    // ready to read; null when the command text needs no statement at all.
+    std::unique_ptr<OdbcStatement> query(const QString& commandText);
+
+    void executeRaw(const QString& sql) override;
+    QList<RawRow> queryRaw(const QString& sql) override;
+
+    // Throws "not connected" once disconnected.
+    std::unique_ptr<OdbcStatement> newStatement();
+
+private:
+    friend class OdbcStatement;
+    explicit OdbcSession(SQLHDBC dbc) : m_dbc(dbc) {}
+    QStringList translate(const QString& commandText);
+    void forget(OdbcStatement* statement) { m_statements.remove(statement); }
+
+    SQLHDBC m_dbc;
+    QString m_dbmsName;
+    std::unique_ptr<Dialect> m_dialect;
+    QSet<OdbcStatement*> m_statements;
+};
