@@ -139,7 +139,7 @@ QString ChangeLogTriggers::userExpression()
 
 QString ChangeLogTriggers::nowExpression()
 {
-    return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')");
+    return QStringLiteral("varrow_now()");
 }
 
 QStringList ChangeLogTriggers::createStatements(const TableDefinition& table)
