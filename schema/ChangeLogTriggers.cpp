@@ -25,7 +25,8 @@ QString field(const QString& row, const QString& column)
 
 QString assetOf(const TableDefinition& table, const QString& row)
 {
-    static const QString byItem = QStringLiteral("(SELECT i4201 FROM inventory WHERE mtag = %1.mtag)");
+    static const QString byItem =
+        QStringLiteral("(SELECT i4201 FROM inventory WHERE mtag = %1.mtag)");
     switch (table.assetSource) {
     case AssetSource::Own:
         return row + QLatin1String(".i4201");
@@ -105,9 +106,12 @@ QString updateBody(const TableDefinition& table)
         keyChanged.append(changed(k));
         keyKept.append(QStringLiteral("NEW.%1 IS OLD.%1 COLLATE BINARY").arg(k));
     }
-    const QString anyKeyChanged = QLatin1Char('(') + keyChanged.join(QLatin1String(" OR ")) + QLatin1Char(')');
-    body += insertRowWhen(table, whole(table, QStringLiteral("OLD"), QStringLiteral("DEL")), anyKeyChanged);
-    body += insertRowWhen(table, whole(table, QStringLiteral("NEW"), QStringLiteral("INS")), anyKeyChanged);
+    const QString anyKeyChanged =
+        QLatin1Char('(') + keyChanged.join(QLatin1String(" OR ")) + QLatin1Char(')');
+    body += insertRowWhen(table, whole(table, QStringLiteral("OLD"), QStringLiteral("DEL")),
+                          anyKeyChanged);
+    body += insertRowWhen(table, whole(table, QStringLiteral("NEW"), QStringLiteral("INS")),
+                          anyKeyChanged);
 
     for (const ColumnDefinition& c : table.columns) {
         if (key.contains(c.name))
@@ -124,8 +128,9 @@ QString updateBody(const TableDefinition& table)
             r.xtagAdditional = QStringLiteral("NEW.") + c.name;
             r.asset = QStringLiteral("NEW.") + table.xtagAdditionalColumn;
         }
-        body += insertRowWhen(table, r, changed(c.name) + QLatin1String(" AND ") +
-                                            keyKept.join(QLatin1String(" AND ")));
+        body += insertRowWhen(table, r,
+                              changed(c.name) + QLatin1String(" AND ") +
+                                  keyKept.join(QLatin1String(" AND ")));
     }
     return body;
 }

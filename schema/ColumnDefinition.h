@@ -15,7 +15,7 @@ struct ColumnDefinition
     // Character columns compare without regard to case, as the engine does.
     bool isText() const
     {
-        return type.startsWith(QLatin1String("CHAR")) || type.startsWith(QLatin1String("VARCHAR")) ||
-               type == QLatin1String("LONG VARCHAR");
+        return type.startsWith(QLatin1String("CHAR")) ||
+               type.startsWith(QLatin1String("VARCHAR")) || type == QLatin1String("LONG VARCHAR");
     }
 };

@@ -22,9 +22,9 @@ public:
         double weightKg;
         double price;
         int intervalMonths;
-        QString warmUp;           // TIME, or empty for none
-        bool standard;            // a reference standard of the laboratory
-        QString discipline;       // E electrical, P pressure, T temperature, D dimensional, M mechanical
+        QString warmUp;     // TIME, or empty for none
+        bool standard;      // a reference standard of the laboratory
+        QString discipline; // E electrical, P pressure, T temperature, D dimensional, M mechanical
     };
 
     struct Customer

@@ -39,12 +39,15 @@ QStringList technicians()
 
 void addValidationData(SqliteDatabase& db)
 {
-    auto value = [&db](int field, const QString& val, const QString& description, int seq, int active = 1) {
-        db.insert(QStringLiteral("valfield"), {{QStringLiteral("fldnum"), field},
-                                               {QStringLiteral("val"), val},
-                                               {QStringLiteral("valdesc"), description.isEmpty() ? Null : QVariant(description)},
-                                               {QStringLiteral("seq"), seq},
-                                               {QStringLiteral("active"), active}});
+    auto value = [&db](int field, const QString& val, const QString& description, int seq,
+                       int active = 1) {
+        db.insert(
+            QStringLiteral("valfield"),
+            {{QStringLiteral("fldnum"), field},
+             {QStringLiteral("val"), val},
+             {QStringLiteral("valdesc"), description.isEmpty() ? Null : QVariant(description)},
+             {QStringLiteral("seq"), seq},
+             {QStringLiteral("active"), active}});
     };
     value(4206, QStringLiteral("A"), QStringLiteral("Active"), 1);
     value(4206, QStringLiteral("I"), QStringLiteral("Inactive"), 2);
@@ -76,23 +79,26 @@ void addValidationData(SqliteDatabase& db)
 
     QHash<QString, int> modelSeq;
     for (const auto& kind : DemoCatalogue::instrumentKinds())
-        db.insert(QStringLiteral("vallinkdata"), {{QStringLiteral("root"), kind.manufacturer},
-                                                  {QStringLiteral("rootdata"), kind.model},
-                                                  {QStringLiteral("linkfld"), 4204},
-                                                  {QStringLiteral("linkdesc"), kind.description},
-                                                  {QStringLiteral("seq"), ++modelSeq[kind.manufacturer]}});
+        db.insert(QStringLiteral("vallinkdata"),
+                  {{QStringLiteral("root"), kind.manufacturer},
+                   {QStringLiteral("rootdata"), kind.model},
+                   {QStringLiteral("linkfld"), 4204},
+                   {QStringLiteral("linkdesc"), kind.description},
+                   {QStringLiteral("seq"), ++modelSeq[kind.manufacturer]}});
 }
 
 void addUsers(SqliteDatabase& db)
 {
     int n = 0;
     for (const DemoCatalogue::User& user : DemoCatalogue::users())
-        db.insert(QStringLiteral("userlist"), {{QStringLiteral("mtuser"), user.login},
-                                               {QStringLiteral("i4240"), user.segregate},
-                                               {QStringLiteral("mtlevel"), user.level},
-                                               {QStringLiteral("i4241"), user.fullName},
-                                               {QStringLiteral("i4242"), user.email.isEmpty() ? Null : QVariant(user.email)},
-                                               {QStringLiteral("i4243"), DemoClock::date(QDate(2016, 1, 4).addMonths(7 * n++))}});
+        db.insert(
+            QStringLiteral("userlist"),
+            {{QStringLiteral("mtuser"), user.login},
+             {QStringLiteral("i4240"), user.segregate},
+             {QStringLiteral("mtlevel"), user.level},
+             {QStringLiteral("i4241"), user.fullName},
+             {QStringLiteral("i4242"), user.email.isEmpty() ? Null : QVariant(user.email)},
+             {QStringLiteral("i4243"), DemoClock::date(QDate(2016, 1, 4).addMonths(7 * n++))}});
 }
 
 void addHistory(SqliteDatabase& db, const QString& host, const QString& type, const QDate& day,
@@ -102,11 +108,15 @@ void addHistory(SqliteDatabase& db, const QString& host, const QString& type, co
     db.insert(QStringLiteral("qel_vr_transfer_log"),
               {{QStringLiteral("host_name"), host},
                {QStringLiteral("user_name"), QStringLiteral("mt")},
-               {QStringLiteral("start_time"), DemoClock::date(day) + QLatin1Char(' ') + DemoClock::time(start)},
+               {QStringLiteral("start_time"),
+                DemoClock::date(day) + QLatin1Char(' ') + DemoClock::time(start)},
                {QStringLiteral("transfer_type"), type},
                {QStringLiteral("num_records"), newRecords},
-               {QStringLiteral("num_mods"), type == QLatin1String("Synchronize") ? QVariant(modifications) : Null},
-               {QStringLiteral("stop_time"), DemoClock::date(day) + QLatin1Char(' ') + DemoClock::time(start.addSecs(60 + 7 * newRecords + 2 * modifications))},
+               {QStringLiteral("num_mods"),
+                type == QLatin1String("Synchronize") ? QVariant(modifications) : Null},
+               {QStringLiteral("stop_time"),
+                DemoClock::date(day) + QLatin1Char(' ') +
+                    DemoClock::time(start.addSecs(60 + 7 * newRecords + 2 * modifications))},
                {QStringLiteral("inv_new"), newRecords / 6},
                {QStringLiteral("cal_new"), newRecords / 4},
                {QStringLiteral("std_new"), newRecords / 4},
@@ -126,21 +136,25 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
     const QStringList staff = technicians();
 
     SqliteTransaction transaction(db);
-    db.insert(QStringLiteral("dbconfig"), {{QStringLiteral("cfgid"), 1},
-                                           {QStringLiteral("version"), options.schemaVersion},
-                                           {QStringLiteral("dbremote"), 0},
-                                           {QStringLiteral("dbsite"), QStringLiteral("Central Calibration Laboratory – Leeds")},
-                                           {QStringLiteral("dbcreated"), QStringLiteral("2016-01-04 09:00:00.000")}});
+    db.insert(QStringLiteral("dbconfig"),
+              {{QStringLiteral("cfgid"), 1},
+               {QStringLiteral("version"), options.schemaVersion},
+               {QStringLiteral("dbremote"), 0},
+               {QStringLiteral("dbsite"), QStringLiteral("Central Calibration Laboratory – Leeds")},
+               {QStringLiteral("dbcreated"), QStringLiteral("2016-01-04 09:00:00.000")}});
     addUsers(db);
     addValidationData(db);
 
     const int customerCount = qMax(6, options.items / 25);
     QStringList ktags;
     for (int i = 0; i < customerCount; ++i) {
-        DemoCatalogue::Customer customer = DemoCatalogue::customers().at(i % DemoCatalogue::customers().size());
+        DemoCatalogue::Customer customer =
+            DemoCatalogue::customers().at(i % DemoCatalogue::customers().size());
         if (i >= DemoCatalogue::customers().size())
-            customer.name += QStringLiteral(" – Site %1").arg(i / DemoCatalogue::customers().size() + 1);
-        const QDate since = i == 0 ? QDate(2008, 1, 2) : random.dateBetween(QDate(2010, 1, 1), QDate(2021, 12, 31));
+            customer.name +=
+                QStringLiteral(" – Site %1").arg(i / DemoCatalogue::customers().size() + 1);
+        const QDate since =
+            i == 0 ? QDate(2008, 1, 2) : random.dateBetween(QDate(2010, 1, 1), QDate(2021, 12, 31));
         ktags.append(records.addCustomer(customer, customerNumber(i + 1), since));
     }
 
@@ -161,7 +175,8 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
         int owner = 0;
         if (!standard && random.chance(40))
             owner = random.between(1, customerCount - 1);
-        const QString ownerName = DemoCatalogue::customers().at(owner % DemoCatalogue::customers().size()).name;
+        const QString ownerName =
+            DemoCatalogue::customers().at(owner % DemoCatalogue::customers().size()).name;
         const QString asset = (owner == 0 ? QStringLiteral("QA") : assetPrefix(ownerName)) +
                               QStringLiteral("-%1").arg(10000 + i);
 
@@ -169,13 +184,15 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
         // The first working items get a full history, so that even a small demo has every
         // kind of record for the field work to change.
         const bool full = !standard && i <= int(standardKinds.size()) + 3;
-        QDate received = vintage ? QDate(1967, 4, 3) : random.dateBetween(QDate(2010, 1, 4), copyDay.addDays(-200));
+        QDate received = vintage ? QDate(1967, 4, 3)
+                                 : random.dateBetween(QDate(2010, 1, 4), copyDay.addDays(-200));
         const int interval = kinds.at(kind).intervalMonths;
         QList<QDate> dates;
         if (vintage)
             dates.append(QDate(1968, 11, 5)); // transcribed from the paper register
         if (full || !random.chance(8)) {
-            QDate next = qMax(received.addDays(random.between(7, 30)), random.dateBetween(QDate(2017, 1, 2), QDate(2019, 12, 20)));
+            QDate next = qMax(received.addDays(random.between(7, 30)),
+                              random.dateBetween(QDate(2017, 1, 2), QDate(2019, 12, 20)));
             while (next < copyDay.addDays(-1)) {
                 dates.append(next);
                 next = next.addMonths(interval).addDays(random.between(-15, 15));
@@ -184,7 +201,8 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
                 dates.removeAt(vintage ? 1 : 0);
         }
         const QDate due = dates.isEmpty() ? QDate() : dates.last().addMonths(interval);
-        const DemoRecords::Item item = records.addItem(kind, asset, ktags.at(owner), received, due, int(dates.size()));
+        const DemoRecords::Item item =
+            records.addItem(kind, asset, ktags.at(owner), received, due, int(dates.size()));
         if (vintage) {
             vintageDone = true;
             longNoteItem = item.mtag;
@@ -193,10 +211,12 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
         for (const QDate& date : dates) {
             DemoRecords::Options calibration;
             calibration.technician = standard ? QString() : random.pick(staff);
-            calibration.remarks = standard ? QStringLiteral("Calibrated externally; accredited certificate on file.")
-                                  : date.year() < 1970 ? QStringLiteral("Transcribed from the paper register.")
-                                  : random.chance(20) ? QStringLiteral("Customer's adapter used; see photo in the job folder.")
-                                                      : QString();
+            calibration.remarks =
+                standard ? QStringLiteral("Calibrated externally; accredited certificate on file.")
+                : date.year() < 1970 ? QStringLiteral("Transcribed from the paper register.")
+                : random.chance(20)
+                    ? QStringLiteral("Customer's adapter used; see photo in the job folder.")
+                    : QString();
             calibration.c2339 = random.chance(10) ? 1 : 0;
             calibration.withResults = full || random.chance(50);
             calibration.withRawResults = full || random.chance(40);
@@ -208,11 +228,17 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
         QDate moved = received;
         for (int m = 0; m < moves && moved < copyDay.addDays(-30); ++m) {
             moved = random.dateBetween(moved.addDays(1), copyDay.addDays(-10));
-            records.addLocation(item, moved, random.pick(DemoCatalogue::places()), 0, random.pick(staff));
+            records.addLocation(item, moved, random.pick(DemoCatalogue::places()), 0,
+                                random.pick(staff));
         }
         if (full || random.chance(12)) {
-            const QDate day = random.dateBetween(qMax(received, QDate(2015, 1, 5)), copyDay.addDays(-10));
-            records.addRepair(item, day, QStringLiteral("RO-%1-%2").arg(day.year()).arg(random.between(1, 899), 4, 10, QLatin1Char('0')), 0);
+            const QDate day =
+                random.dateBetween(qMax(received, QDate(2015, 1, 5)), copyDay.addDays(-10));
+            records.addRepair(item, day,
+                              QStringLiteral("RO-%1-%2")
+                                  .arg(day.year())
+                                  .arg(random.between(1, 899), 4, 10, QLatin1Char('0')),
+                              0);
         }
     }
 
@@ -220,53 +246,69 @@ void DemoMasterData::fill(SqliteDatabase& db, const DemoOptions& options)
         // One long history note, longer than any ordinary text column can hold.
         QString note;
         for (int year = 1968; note.size() < 12000; ++year)
-            note += QStringLiteral("%1: checked against the laboratory's standard cell bank; drift within "
-                                   "the limits of the day. Ölbad-Temperatur 20,0 °C; Kalibrierschein abgelegt.\n").arg(year);
-        db.update(QStringLiteral("inventory"), {{QStringLiteral("i4218"), note}}, {{QStringLiteral("mtag"), longNoteItem}});
+            note +=
+                QStringLiteral(
+                    "%1: checked against the laboratory's standard cell bank; drift within "
+                    "the limits of the day. Ölbad-Temperatur 20,0 °C; Kalibrierschein abgelegt.\n")
+                    .arg(year);
+        db.update(QStringLiteral("inventory"), {{QStringLiteral("i4218"), note}},
+                  {{QStringLiteral("mtag"), longNoteItem}});
     }
 
-    addHistory(db, QStringLiteral("FIELD-LAPTOP-03"), QStringLiteral("Merged"), QDate(2023, 11, 13), 214, 0,
-               QStringLiteral("All records merged"));
-    addHistory(db, DemoNames::remoteMachine(), QStringLiteral("Replicate"), QDate(2024, 1, 8), 0, 0,
+    addHistory(db, QStringLiteral("FIELD-LAPTOP-03"), QStringLiteral("Merged"), QDate(2023, 11, 13),
+               214, 0, QStringLiteral("All records merged"));
+    addHistory(db, DemoNames::remote.machine, QStringLiteral("Replicate"), QDate(2024, 1, 8), 0, 0,
                QStringLiteral("Remote database created"));
-    addHistory(db, DemoNames::remoteMachine(), QStringLiteral("Synchronize"), QDate(2024, 2, 19), 37, 12,
-               QStringLiteral("Modified records transferred"));
-    addHistory(db, DemoNames::remoteMachine(), QStringLiteral("Synchronize"), QDate(2024, 4, 22), 18, 0,
-               QStringLiteral("New records transferred"));
+    addHistory(db, DemoNames::remote.machine, QStringLiteral("Synchronize"), QDate(2024, 2, 19), 37,
+               12, QStringLiteral("Modified records transferred"));
+    addHistory(db, DemoNames::remote.machine, QStringLiteral("Synchronize"), QDate(2024, 4, 22), 18,
+               0, QStringLiteral("New records transferred"));
     transaction.commit();
 }
 
-DemoMasterData::LaterWork DemoMasterData::workAfterCopy(SqliteDatabase& db, const DemoOptions& options)
+DemoMasterData::LaterWork DemoMasterData::workAfterCopy(SqliteDatabase& db,
+                                                        const DemoOptions& options)
 {
     DemoRandom random(options.seed + 1);
     DemoRecords records(db, random, QString());
     records.continueKeysFrom(db);
-    for (const DemoRecords::Item& standard : DemoRecords::loadItems(db, QStringLiteral("i4207 = 1")))
+    for (const DemoRecords::Item& standard :
+         DemoRecords::loadItems(db, QStringLiteral("i4207 = 1")))
         records.addStandard(standard);
-    const QList<DemoRecords::Item> working = DemoRecords::loadItems(db, QStringLiteral("i4207 = 0 AND i4206 = 'A'"));
+    const QList<DemoRecords::Item> working =
+        DemoRecords::loadItems(db, QStringLiteral("i4207 = 0 AND i4206 = 'A'"));
     if (working.size() < 3)
-        throw SchemaError(QStringLiteral("A demo master needs at least a few working items; ask for more items."));
+        throw SchemaError(QStringLiteral(
+            "A demo master needs at least a few working items; ask for more items."));
 
     LaterWork later;
     SqliteTransaction transaction(db);
-    addHistory(db, DemoNames::remoteMachine(), QStringLiteral("Replicate"), DemoClock::copyDay(), 0, 0,
-               QStringLiteral("Remote database created"));
+    addHistory(db, DemoNames::remote.machine, QStringLiteral("Replicate"), DemoClock::copyDay(), 0,
+               0, QStringLiteral("Remote database created"));
 
     const int customers = db.scalar(QStringLiteral("SELECT count(*) FROM customers")).toInt();
     later.customerNumber = customerNumber(customers + 1);
-    later.customer = {QStringLiteral("Åbo Mätteknik Oy"), QStringLiteral("Aurakatu 12"), QStringLiteral("Turku"),
-                      QStringLiteral("20100"), QStringLiteral("Finland"), QStringLiteral("+358 2 555 0101"), QString()};
-    const QString ktag = records.addCustomer(later.customer, later.customerNumber, DemoClock::copyDay().addDays(1));
+    later.customer = {QStringLiteral("Åbo Mätteknik Oy"),
+                      QStringLiteral("Aurakatu 12"),
+                      QStringLiteral("Turku"),
+                      QStringLiteral("20100"),
+                      QStringLiteral("Finland"),
+                      QStringLiteral("+358 2 555 0101"),
+                      QString()};
+    const QString ktag =
+        records.addCustomer(later.customer, later.customerNumber, DemoClock::copyDay().addDays(1));
 
     later.asset = QStringLiteral("QA-20001");
     later.assetKind = random.pick(QList<int>{0, 8, 14});
-    records.addItem(later.assetKind, later.asset, ktag, DemoClock::copyDay().addDays(1), QDate(), 0);
+    records.addItem(later.assetKind, later.asset, ktag, DemoClock::copyDay().addDays(1), QDate(),
+                    0);
 
     later.calibratedItem = working.at(random.between(0, int(working.size()) - 1));
     later.calibrationDate = DemoClock::copyDay().addDays(2);
     DemoRecords::Options calibration;
     calibration.technician = QStringLiteral("ben");
-    const DemoRecords::Calibration made = records.addCalibration(later.calibratedItem, later.calibrationDate, calibration);
+    const DemoRecords::Calibration made =
+        records.addCalibration(later.calibratedItem, later.calibrationDate, calibration);
     later.calibrationStart = made.start;
 
     later.movedItem = working.at(random.between(0, int(working.size()) - 1));

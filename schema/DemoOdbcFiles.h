@@ -12,8 +12,8 @@ public:
     {
         QString masterDatabase; // absolute paths of the database files as they will stay
         QString remoteDatabase;
-        QString extension;      // varrow_sqlext.so
-        QString driver;         // the SQLite ODBC driver library
+        QString extension; // varrow_sqlext.so
+        QString driver;    // the SQLite ODBC driver library
     };
 
     // Writes odbcinst.ini and odbc.ini into the folder. Throws SchemaError.

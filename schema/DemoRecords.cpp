@@ -44,10 +44,11 @@ QString DemoRecords::nextKey(const QString& kind)
 
 void DemoRecords::continueKeysFrom(SqliteDatabase& db)
 {
-    const QList<QPair<QString, QString>> sources = {{QStringLiteral("MT"), QStringLiteral("SELECT mtag FROM inventory")},
-                                                    {QStringLiteral("CA"), QStringLiteral("SELECT ctag FROM calibration")},
-                                                    {QStringLiteral("LO"), QStringLiteral("SELECT ltag FROM location")},
-                                                    {QStringLiteral("RP"), QStringLiteral("SELECT rtag FROM repair")}};
+    const QList<QPair<QString, QString>> sources = {
+        {QStringLiteral("MT"), QStringLiteral("SELECT mtag FROM inventory")},
+        {QStringLiteral("CA"), QStringLiteral("SELECT ctag FROM calibration")},
+        {QStringLiteral("LO"), QStringLiteral("SELECT ltag FROM location")},
+        {QStringLiteral("RP"), QStringLiteral("SELECT rtag FROM repair")}};
     const QString prefix = QRegularExpression::escape(m_origin);
     for (const auto& [kind, query] : sources) {
         const QRegularExpression own(QStringLiteral("^%1%2(\\d+)$").arg(prefix, kind));
@@ -74,8 +75,9 @@ QList<DemoRecords::Item> DemoRecords::loadItems(SqliteDatabase& db, const QStrin
 {
     QList<Item> items;
     const QString where = condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition;
-    for (const QVariantList& row :
-         db.rows(QStringLiteral("SELECT mtag, i4201, ktag, i4204, i4208 FROM inventory%1 ORDER BY mtag").arg(where))) {
+    for (const QVariantList& row : db.rows(
+             QStringLiteral("SELECT mtag, i4201, ktag, i4204, i4208 FROM inventory%1 ORDER BY mtag")
+                 .arg(where))) {
         Item item;
         item.mtag = row.at(0).toString();
         item.asset = row.at(1).toString();
@@ -92,7 +94,8 @@ QString DemoRecords::addCustomer(const DemoCatalogue::Customer& c, const QString
 {
     // The part before ":" is the customer number, which is how items find their customer in
     // another database; the part after it tells which database made the key.
-    const QString ktag = number + QLatin1Char(':') + (m_origin.isEmpty() ? QStringLiteral("HQ") : m_origin);
+    const QString ktag =
+        number + QLatin1Char(':') + (m_origin.isEmpty() ? QStringLiteral("HQ") : m_origin);
     m_db.insert(QStringLiteral("customers"),
                 {{QStringLiteral("ktag"), ktag},
                  {QStringLiteral("k4601"), number},
@@ -105,12 +108,16 @@ QString DemoRecords::addCustomer(const DemoCatalogue::Customer& c, const QString
                  {QStringLiteral("k4608"), textOrNull(c.email)},
                  {QStringLiteral("k4609"), double(m_random.pick(QList<int>{0, 0, 5, 10, 12}))},
                  {QStringLiteral("k4610"), DemoClock::date(since)},
-                 {QStringLiteral("k4611"), m_random.chance(30) ? QVariant(QStringLiteral("Invoices by e-mail only; quote the order number.")) : Null}});
+                 {QStringLiteral("k4611"),
+                  m_random.chance(30)
+                      ? QVariant(QStringLiteral("Invoices by e-mail only; quote the order number."))
+                      : Null}});
     return ktag;
 }
 
 DemoRecords::Item DemoRecords::addItem(int kindIndex, const QString& asset, const QString& ktag,
-                                       const QDate& received, const QDate& nextDue, int calibrations)
+                                       const QDate& received, const QDate& nextDue,
+                                       int calibrations)
 {
     const DemoCatalogue::InstrumentKind& kind = DemoCatalogue::instrumentKinds().at(kindIndex);
     Item item;
@@ -121,15 +128,17 @@ DemoRecords::Item DemoRecords::addItem(int kindIndex, const QString& asset, cons
     item.intervalMonths = kind.intervalMonths;
 
     const int status = m_random.between(1, 100);
-    const QString serial = m_random.chance(95)
-                               ? QStringLiteral("%1%2").arg(kind.model.left(2).toUpper()).arg(m_random.between(100000, 9999999))
-                               : QString();
+    const QString serial = m_random.chance(95) ? QStringLiteral("%1%2")
+                                                     .arg(kind.model.left(2).toUpper())
+                                                     .arg(m_random.between(100000, 9999999))
+                                               : QString();
     QVariant notes = Null;
     if (m_random.chance(25))
-        notes = m_random.pick(QStringList{QStringLiteral("Keep in its case; the probe cable is fragile."),
-                                          QStringLiteral("Customer's own adapter kept with the item."),
-                                          QStringLiteral("Zero check before every use – see QP-G-003."),
-                                          QStringLiteral("Käufer: Einkauf Werk 2, Bestellung 4711.")});
+        notes = m_random.pick(
+            QStringList{QStringLiteral("Keep in its case; the probe cable is fragile."),
+                        QStringLiteral("Customer's own adapter kept with the item."),
+                        QStringLiteral("Zero check before every use – see QP-G-003."),
+                        QStringLiteral("Käufer: Einkauf Werk 2, Bestellung 4711.")});
     QVariant tag = m_random.chance(40) ? QVariant(m_random.bytes(8)) : Null;
     QVariant label = Null;
     if (m_random.chance(5))
@@ -137,29 +146,35 @@ DemoRecords::Item DemoRecords::addItem(int kindIndex, const QString& asset, cons
     const QTime changed(m_random.between(7, 17), m_random.between(0, 59), m_random.between(0, 59),
                         m_random.between(0, 999));
 
-    m_db.insert(QStringLiteral("inventory"),
-                {{QStringLiteral("mtag"), item.mtag},
-                 {QStringLiteral("i4201"), asset},
-                 {QStringLiteral("i4202"), kind.description},
-                 {QStringLiteral("i4203"), kind.manufacturer},
-                 {QStringLiteral("i4204"), kind.model},
-                 {QStringLiteral("i4205"), textOrNull(serial)},
-                 {QStringLiteral("ktag"), textOrNull(ktag)},
-                 {QStringLiteral("i4206"), status <= 90 ? QStringLiteral("A") : status <= 97 ? QStringLiteral("I") : QStringLiteral("R")},
-                 {QStringLiteral("i4207"), kind.standard ? 1 : 0},
-                 {QStringLiteral("i4208"), kind.intervalMonths},
-                 {QStringLiteral("i4209"), DemoClock::date(received)},
-                 {QStringLiteral("i4210"), nextDue.isValid() ? QVariant(DemoClock::date(nextDue)) : Null},
-                 {QStringLiteral("i4211"), m_random.chance(90) ? QVariant(rounded(kind.price * m_random.real(0.9, 1.1), 2)) : Null},
-                 {QStringLiteral("i4212"), kind.rangeMax},
-                 {QStringLiteral("i4213"), kind.accuracy},
-                 {QStringLiteral("i4214"), rounded(kind.weightKg, 2)},
-                 {QStringLiteral("i4215"), calibrations},
-                 {QStringLiteral("i4216"), textOrNull(kind.warmUp)},
-                 {QStringLiteral("i4217"), DemoClock::timestamp(nextDue.isValid() ? nextDue.addMonths(-kind.intervalMonths) : received, changed)},
-                 {QStringLiteral("i4218"), notes},
-                 {QStringLiteral("i4219"), tag},
-                 {QStringLiteral("i4220"), label}});
+    m_db.insert(
+        QStringLiteral("inventory"),
+        {{QStringLiteral("mtag"), item.mtag},
+         {QStringLiteral("i4201"), asset},
+         {QStringLiteral("i4202"), kind.description},
+         {QStringLiteral("i4203"), kind.manufacturer},
+         {QStringLiteral("i4204"), kind.model},
+         {QStringLiteral("i4205"), textOrNull(serial)},
+         {QStringLiteral("ktag"), textOrNull(ktag)},
+         {QStringLiteral("i4206"), status <= 90   ? QStringLiteral("A")
+                                   : status <= 97 ? QStringLiteral("I")
+                                                  : QStringLiteral("R")},
+         {QStringLiteral("i4207"), kind.standard ? 1 : 0},
+         {QStringLiteral("i4208"), kind.intervalMonths},
+         {QStringLiteral("i4209"), DemoClock::date(received)},
+         {QStringLiteral("i4210"), nextDue.isValid() ? QVariant(DemoClock::date(nextDue)) : Null},
+         {QStringLiteral("i4211"),
+          m_random.chance(90) ? QVariant(rounded(kind.price * m_random.real(0.9, 1.1), 2)) : Null},
+         {QStringLiteral("i4212"), kind.rangeMax},
+         {QStringLiteral("i4213"), kind.accuracy},
+         {QStringLiteral("i4214"), rounded(kind.weightKg, 2)},
+         {QStringLiteral("i4215"), calibrations},
+         {QStringLiteral("i4216"), textOrNull(kind.warmUp)},
+         {QStringLiteral("i4217"),
+          DemoClock::timestamp(
+              nextDue.isValid() ? nextDue.addMonths(-kind.intervalMonths) : received, changed)},
+         {QStringLiteral("i4218"), notes},
+         {QStringLiteral("i4219"), tag},
+         {QStringLiteral("i4220"), label}});
     if (kind.standard)
         addStandard(item);
     return item;
@@ -189,29 +204,39 @@ void DemoRecords::addCalibrationAs(const QString& ctag, const Item& item, const 
     const DemoCatalogue::InstrumentKind& kind = DemoCatalogue::instrumentKinds().at(item.kind);
     const QTime end = start.addSecs(60 * m_random.between(20, 150));
     const int found = m_random.between(1, 100);
-    const QString asFound = found <= 88 ? QStringLiteral("P") : found <= 96 ? QStringLiteral("F") : QStringLiteral("L");
+    const QString asFound = found <= 88   ? QStringLiteral("P")
+                            : found <= 96 ? QStringLiteral("F")
+                                          : QStringLiteral("L");
     const bool customerItem = !item.ktag.startsWith(QLatin1String("CU0001:"));
     const bool climate = m_random.chance(95);
 
-    m_db.insert(QStringLiteral("calibration"),
-                {{QStringLiteral("ctag"), ctag},
-                 {QStringLiteral("mtag"), item.mtag},
-                 {QStringLiteral("c2301"), DemoClock::date(date)},
-                 {QStringLiteral("c2333"), DemoClock::time(start)},
-                 {QStringLiteral("c2334"), DemoClock::time(end)},
-                 {QStringLiteral("c2302"), textOrNull(options.technician)},
-                 {QStringLiteral("c2303"), asFound},
-                 {QStringLiteral("c2304"), asFound == QLatin1String("F") && m_random.chance(20) ? QStringLiteral("F") : QStringLiteral("P")},
-                 {QStringLiteral("c2305"), DemoClock::date(date.addMonths(item.intervalMonths))},
-                 {QStringLiteral("c2306"), climate ? QVariant(rounded(m_random.real(19.5, 23.0), 1)) : Null},
-                 {QStringLiteral("c2307"), climate ? QVariant(rounded(m_random.real(35.0, 55.0), 1)) : Null},
-                 {QStringLiteral("c2308"), kind.procedure},
-                 {QStringLiteral("c2309"), ++m_certificate},
-                 {QStringLiteral("c2310"), customerItem ? QVariant(double(5 * m_random.between(9, 50))) : Null},
-                 {QStringLiteral("c2311"), item.intervalMonths},
-                 {QStringLiteral("c2312"), textOrNull(options.remarks)},
-                 {QStringLiteral("c2313"), DemoClock::timestamp(date, end.addSecs(m_random.between(60, 3000)).addMSecs(m_random.between(0, 999)))},
-                 {QStringLiteral("c2339"), options.c2339}});
+    m_db.insert(
+        QStringLiteral("calibration"),
+        {{QStringLiteral("ctag"), ctag},
+         {QStringLiteral("mtag"), item.mtag},
+         {QStringLiteral("c2301"), DemoClock::date(date)},
+         {QStringLiteral("c2333"), DemoClock::time(start)},
+         {QStringLiteral("c2334"), DemoClock::time(end)},
+         {QStringLiteral("c2302"), textOrNull(options.technician)},
+         {QStringLiteral("c2303"), asFound},
+         {QStringLiteral("c2304"), asFound == QLatin1String("F") && m_random.chance(20)
+                                       ? QStringLiteral("F")
+                                       : QStringLiteral("P")},
+         {QStringLiteral("c2305"), DemoClock::date(date.addMonths(item.intervalMonths))},
+         {QStringLiteral("c2306"),
+          climate ? QVariant(rounded(m_random.real(19.5, 23.0), 1)) : Null},
+         {QStringLiteral("c2307"),
+          climate ? QVariant(rounded(m_random.real(35.0, 55.0), 1)) : Null},
+         {QStringLiteral("c2308"), kind.procedure},
+         {QStringLiteral("c2309"), ++m_certificate},
+         {QStringLiteral("c2310"),
+          customerItem ? QVariant(double(5 * m_random.between(9, 50))) : Null},
+         {QStringLiteral("c2311"), item.intervalMonths},
+         {QStringLiteral("c2312"), textOrNull(options.remarks)},
+         {QStringLiteral("c2313"),
+          DemoClock::timestamp(
+              date, end.addSecs(m_random.between(60, 3000)).addMSecs(m_random.between(0, 999)))},
+         {QStringLiteral("c2339"), options.c2339}});
     if (!kind.standard)
         addStandardsUsed(ctag, item, date);
     addResults(ctag, item, date, start, options);
@@ -229,14 +254,16 @@ void DemoRecords::addStandardsUsed(const QString& ctag, const Item& item, const 
     const int count = qMin(int(candidates.size()), m_random.between(1, 3));
     for (int order = 1; order <= count; ++order) {
         const Item standard = candidates.takeAt(m_random.between(0, int(candidates.size()) - 1));
-        m_db.insert(QStringLiteral("standards"),
-                    {{QStringLiteral("ctag"), ctag},
-                     {QStringLiteral("c2430"), standard.mtag},
-                     {QStringLiteral("mtag"), item.mtag},
-                     {QStringLiteral("c2431"), standard.asset},
-                     {QStringLiteral("c2432"), DemoClock::date(date.addDays(m_random.between(30, 330)))},
-                     {QStringLiteral("c2433"), QStringLiteral("Cert. 0123/%1").arg(m_random.between(1000, 9999))},
-                     {QStringLiteral("c2434"), order}});
+        m_db.insert(
+            QStringLiteral("standards"),
+            {{QStringLiteral("ctag"), ctag},
+             {QStringLiteral("c2430"), standard.mtag},
+             {QStringLiteral("mtag"), item.mtag},
+             {QStringLiteral("c2431"), standard.asset},
+             {QStringLiteral("c2432"), DemoClock::date(date.addDays(m_random.between(30, 330)))},
+             {QStringLiteral("c2433"),
+              QStringLiteral("Cert. 0123/%1").arg(m_random.between(1000, 9999))},
+             {QStringLiteral("c2434"), order}});
     }
 }
 
@@ -247,7 +274,8 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
     int point = 0;
     QList<double> readings;
     for (double nominal : kind.testPoints) {
-        const double span = nominal == 0 ? kind.rangeMax * kind.accuracy : qAbs(nominal) * kind.accuracy;
+        const double span =
+            nominal == 0 ? kind.rangeMax * kind.accuracy : qAbs(nominal) * kind.accuracy;
         const double found = nominal + span * m_random.real(-1.2, 1.2);
         const bool pass = qAbs(found - nominal) <= span;
         const double left = pass ? found : nominal + span * m_random.real(-0.3, 0.3);
@@ -256,7 +284,8 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
                     {{QStringLiteral("ctag"), ctag},
                      {QStringLiteral("c2502"), ++point},
                      {QStringLiteral("mtag"), item.mtag},
-                     {QStringLiteral("c2503"), QStringLiteral("Test point %1").arg(pointText(nominal, kind.unit))},
+                     {QStringLiteral("c2503"),
+                      QStringLiteral("Test point %1").arg(pointText(nominal, kind.unit))},
                      {QStringLiteral("c2504"), kind.unit},
                      {QStringLiteral("c2505"), nominal},
                      {QStringLiteral("c2506"), found},
@@ -272,17 +301,30 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
         int row = 0;
         for (int direction = 0; direction < 2; ++direction) {
             for (int i = 0; i < kind.testPoints.size(); ++i) {
-                const double nominal = direction == 0 ? kind.testPoints.at(i) : kind.testPoints.at(kind.testPoints.size() - 1 - i);
+                const double nominal = direction == 0
+                                           ? kind.testPoints.at(i)
+                                           : kind.testPoints.at(kind.testPoints.size() - 1 - i);
                 taken = taken.addSecs(m_random.between(40, 240));
                 m_db.insert(QStringLiteral("results"),
                             {{QStringLiteral("ctag"), ctag},
                              {QStringLiteral("row_num"), ++row},
                              {QStringLiteral("mtag"), item.mtag},
-                             {QStringLiteral("f2601"), QStringLiteral("Step %1: apply %2 (%3)").arg(row).arg(pointText(nominal, kind.unit), direction == 0 ? QStringLiteral("rising") : QStringLiteral("falling"))},
-                             {QStringLiteral("f2602"), nominal + (nominal == 0 ? kind.rangeMax : qAbs(nominal)) * kind.accuracy * m_random.real(-1.0, 1.0)},
+                             {QStringLiteral("f2601"),
+                              QStringLiteral("Step %1: apply %2 (%3)")
+                                  .arg(row)
+                                  .arg(pointText(nominal, kind.unit),
+                                       direction == 0 ? QStringLiteral("rising")
+                                                      : QStringLiteral("falling"))},
+                             {QStringLiteral("f2602"),
+                              nominal + (nominal == 0 ? kind.rangeMax : qAbs(nominal)) *
+                                            kind.accuracy * m_random.real(-1.0, 1.0)},
                              {QStringLiteral("f2603"), kind.unit},
-                             {QStringLiteral("f2604"), DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
-                             {QStringLiteral("f2605"), m_random.chance(15) ? QVariant(QStringLiteral("Reading unstable, averaged over 10 s")) : Null}});
+                             {QStringLiteral("f2604"),
+                              DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
+                             {QStringLiteral("f2605"),
+                              m_random.chance(15)
+                                  ? QVariant(QStringLiteral("Reading unstable, averaged over 10 s"))
+                                  : Null}});
             }
         }
     }
@@ -295,11 +337,15 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
                         {{QStringLiteral("ctag"), ctag},
                          {QStringLiteral("row_num"), row},
                          {QStringLiteral("mtag"), item.mtag},
-                         {QStringLiteral("w2701"), DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
+                         {QStringLiteral("w2701"),
+                          DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
                          {QStringLiteral("w2702"), reading * (1 + m_random.real(-0.0001, 0.0001))},
                          {QStringLiteral("w2703"), m_random.between(1, 2)},
-                         {QStringLiteral("w2704"), m_random.chance(30) ? QVariant(m_random.bytes(16)) : Null},
-                         {QStringLiteral("w2705"), m_random.chance(10) ? QVariant(m_random.bytes(m_random.between(64, 256))) : Null}});
+                         {QStringLiteral("w2704"),
+                          m_random.chance(30) ? QVariant(m_random.bytes(16)) : Null},
+                         {QStringLiteral("w2705"),
+                          m_random.chance(10) ? QVariant(m_random.bytes(m_random.between(64, 256)))
+                                              : Null}});
         }
     }
 }
@@ -308,16 +354,19 @@ QString DemoRecords::addLocation(const Item& item, const QDate& date, const QStr
                                  int l2815, const QString& mover)
 {
     const QString ltag = nextKey(QStringLiteral("LO"));
-    m_db.insert(QStringLiteral("location"),
-                {{QStringLiteral("ltag"), ltag},
-                 {QStringLiteral("mtag"), item.mtag},
-                 {QStringLiteral("l2809"), DemoClock::date(date)},
-                 {QStringLiteral("l2810"), place},
-                 {QStringLiteral("l2811"), m_random.pick(DemoCatalogue::departments())},
-                 {QStringLiteral("l2812"), textOrNull(mover)},
-                 {QStringLiteral("l2813"), DemoClock::time(QTime(m_random.between(7, 17), m_random.between(0, 59)))},
-                 {QStringLiteral("l2814"), m_random.chance(20) ? QVariant(QStringLiteral("Moved with its transit case")) : Null},
-                 {QStringLiteral("l2815"), l2815}});
+    m_db.insert(
+        QStringLiteral("location"),
+        {{QStringLiteral("ltag"), ltag},
+         {QStringLiteral("mtag"), item.mtag},
+         {QStringLiteral("l2809"), DemoClock::date(date)},
+         {QStringLiteral("l2810"), place},
+         {QStringLiteral("l2811"), m_random.pick(DemoCatalogue::departments())},
+         {QStringLiteral("l2812"), textOrNull(mover)},
+         {QStringLiteral("l2813"),
+          DemoClock::time(QTime(m_random.between(7, 17), m_random.between(0, 59)))},
+         {QStringLiteral("l2814"),
+          m_random.chance(20) ? QVariant(QStringLiteral("Moved with its transit case")) : Null},
+         {QStringLiteral("l2815"), l2815}});
     return ltag;
 }
 
@@ -331,11 +380,13 @@ QString DemoRecords::addRepair(const Item& item, const QDate& date, const QStrin
                  {QStringLiteral("r3230"), DemoClock::date(date)},
                  {QStringLiteral("r3241"), order},
                  {QStringLiteral("r3231"), m_random.pick(DemoCatalogue::faults())},
-                 {QStringLiteral("r3232"), QStringLiteral("Inspected, faulty part replaced, functional test passed.\n"
-                                                          "Recalibration recommended before use.")},
+                 {QStringLiteral("r3232"),
+                  QStringLiteral("Inspected, faulty part replaced, functional test passed.\n"
+                                 "Recalibration recommended before use.")},
                  {QStringLiteral("r3233"), rounded(m_random.real(35, 900), 2)},
                  {QStringLiteral("r3234"), rounded(m_random.real(0.5, 12), 1)},
-                 {QStringLiteral("r3235"), back ? QVariant(DemoClock::date(date.addDays(m_random.between(3, 30)))) : Null},
+                 {QStringLiteral("r3235"),
+                  back ? QVariant(DemoClock::date(date.addDays(m_random.between(3, 30)))) : Null},
                  {QStringLiteral("r3236"), m_random.pick(DemoCatalogue::repairers())},
                  {QStringLiteral("r3246"), r3246}});
     return rtag;

@@ -64,15 +64,17 @@ void createLogins(SqliteDatabase& db)
 // marked as remote.
 void prepareRemote(SqliteDatabase& remote)
 {
-    remote.exec(QStringLiteral("DELETE FROM inuse; DELETE FROM qel_vr_log; DELETE FROM qel_vr_transfer_log; "
-                               "UPDATE dbconfig SET dbremote = 1"));
+    remote.exec(QStringLiteral(
+        "DELETE FROM inuse; DELETE FROM qel_vr_log; DELETE FROM qel_vr_transfer_log; "
+        "UPDATE dbconfig SET dbremote = 1"));
 }
 
 // A copy that this program never prepared: the product's tables only.
 void unprepareRemote(SqliteDatabase& remote)
 {
     SqliteTransaction transaction(remote);
-    for (const QVariantList& row : remote.rows(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'trigger' ORDER BY name")))
+    for (const QVariantList& row : remote.rows(
+             QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'trigger' ORDER BY name")))
         remote.exec(QStringLiteral("DROP TRIGGER %1").arg(row.first().toString()));
     for (const QString& table : CalibrationSchema::changeLogTables())
         remote.exec(QStringLiteral("DROP TABLE %1").arg(table));
@@ -102,7 +104,8 @@ void replaceOutputs(const QString& staging, const QString& target)
 
 QString DemoWorkspace::defaultExtension()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("varrow_sqlext.so"));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("varrow_sqlext.so"));
 }
 
 DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const DemoOptions& options,
@@ -119,14 +122,18 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
     const QDir target(report.directory);
     for (const QString& name : outputs) {
         if (QFileInfo::exists(target.filePath(name)) && !options.overwrite)
-            throw SchemaError(QStringLiteral("%1 already holds a demo workspace (%2); ask to replace it.")
-                                  .arg(report.directory, name));
+            throw SchemaError(
+                QStringLiteral("%1 already holds a demo workspace (%2); ask to replace it.")
+                    .arg(report.directory, name));
     }
-    report.extension = existingFile(options.extensionPath.isEmpty() ? defaultExtension() : options.extensionPath,
-                                    QStringLiteral("The stand-in's SQLite extension"));
-    const QString driver = options.driverPath.isEmpty() ? DemoOdbcFiles::installedDriver() : options.driverPath;
+    report.extension =
+        existingFile(options.extensionPath.isEmpty() ? defaultExtension() : options.extensionPath,
+                     QStringLiteral("The stand-in's SQLite extension"));
+    const QString driver =
+        options.driverPath.isEmpty() ? DemoOdbcFiles::installedDriver() : options.driverPath;
     if (driver.isEmpty())
-        throw SchemaError(QStringLiteral("The SQLite ODBC driver (libsqlite3odbc.so, package libsqliteodbc) is not installed."));
+        throw SchemaError(QStringLiteral(
+            "The SQLite ODBC driver (libsqlite3odbc.so, package libsqliteodbc) is not installed."));
     report.driver = existingFile(driver, QStringLiteral("The SQLite ODBC driver"));
     if (!QDir().mkpath(report.directory))
         throw SchemaError(QStringLiteral("Cannot create the folder %1.").arg(report.directory));
@@ -135,20 +142,25 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
     // leaves half a workspace, and an old one survives until the new one is complete.
     QTemporaryDir staging(target.filePath(QStringLiteral(".vrwdemo-XXXXXX")));
     if (!staging.isValid())
-        throw SchemaError(QStringLiteral("Cannot create a work folder in %1: %2").arg(report.directory, staging.errorString()));
+        throw SchemaError(QStringLiteral("Cannot create a work folder in %1: %2")
+                              .arg(report.directory, staging.errorString()));
     const QDir stage(staging.path());
     stage.mkdir(QStringLiteral("master"));
     stage.mkdir(QStringLiteral("remote"));
-    const QString stagedMaster = stage.filePath(QStringLiteral("master/") + DemoNames::databaseFile());
-    const QString stagedRemote = stage.filePath(QStringLiteral("remote/") + DemoNames::databaseFile());
-    report.masterFile = target.filePath(QStringLiteral("master/") + DemoNames::databaseFile());
-    report.remoteFile = target.filePath(QStringLiteral("remote/") + DemoNames::databaseFile());
+    const QString stagedMaster =
+        stage.filePath(QStringLiteral("master/") + DemoNames::databaseFile);
+    const QString stagedRemote =
+        stage.filePath(QStringLiteral("remote/") + DemoNames::databaseFile);
+    report.masterFile = target.filePath(QStringLiteral("master/") + DemoNames::databaseFile);
+    report.remoteFile = target.filePath(QStringLiteral("remote/") + DemoNames::databaseFile);
     report.odbcIni = target.filePath(QStringLiteral("odbc.ini"));
     report.odbcinstIni = target.filePath(QStringLiteral("odbcinst.ini"));
 
     DemoMasterData::LaterWork later;
     {
-        step(QStringLiteral("Building the master database (%1 items, seed %2)").arg(options.items).arg(options.seed));
+        step(QStringLiteral("Building the master database (%1 items, seed %2)")
+                 .arg(options.items)
+                 .arg(options.seed));
         auto master = openForBuilding(stagedMaster, report.extension, SqliteDatabase::Mode::Create);
         CalibrationSchema::create(*master, true);
         createLogins(*master);
@@ -160,7 +172,8 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
         finish(*master);
     }
     {
-        auto remote = openForBuilding(stagedRemote, report.extension, SqliteDatabase::Mode::OpenExisting);
+        auto remote =
+            openForBuilding(stagedRemote, report.extension, SqliteDatabase::Mode::OpenExisting);
         if (options.remote == DemoOptions::Remote::Unprepared) {
             step(QStringLiteral("Leaving the remote unprepared (no change log)"));
             unprepareRemote(*remote);
@@ -171,8 +184,9 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
             DemoFieldWork::run(*remote, options, later, [&remote](const QString& login) {
                 remote->scalar(QStringLiteral("SELECT varrow_set_user(?)"), {login});
             });
-            for (const QVariantList& row : remote->rows(QStringLiteral(
-                     "SELECT action, count(*) FROM qel_vr_log WHERE sync_date IS NULL GROUP BY action ORDER BY action")))
+            for (const QVariantList& row :
+                 remote->rows(QStringLiteral("SELECT action, count(*) FROM qel_vr_log WHERE "
+                                             "sync_date IS NULL GROUP BY action ORDER BY action")))
                 report.pending.append({row.at(0).toString(), row.at(1).toInt()});
         }
         finish(*remote);
@@ -184,11 +198,13 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
             if (CalibrationSchema::changeLogTables().contains(table.name))
                 continue;
             const QString count = QStringLiteral("SELECT count(*) FROM ") + table.name;
-            report.rows.append({table.name, master.scalar(count).toInt(), remote.scalar(count).toInt()});
+            report.rows.append(
+                {table.name, master.scalar(count).toInt(), remote.scalar(count).toInt()});
         }
     }
 
-    DemoOdbcFiles::write(staging.path(), {report.masterFile, report.remoteFile, report.extension, report.driver});
+    DemoOdbcFiles::write(staging.path(),
+                         {report.masterFile, report.remoteFile, report.extension, report.driver});
     step(QStringLiteral("Moving the workspace into %1").arg(report.directory));
     replaceOutputs(staging.path(), report.directory);
     return report;
@@ -199,18 +215,20 @@ QString DemoWorkspace::describe(const Report& r)
     QString text;
     text += QStringLiteral("Demo workspace %1\n").arg(r.directory);
     text += QStringLiteral("  ODBC: ODBCSYSINI=%1 ODBCINI=%2\n").arg(r.directory, r.odbcIni);
-    text += QStringLiteral("  %1  %2  (database %3, engine %4, machine %5)\n")
-                .arg(DemoNames::masterDsn(), r.masterFile, DemoNames::masterDatabase(), DemoNames::masterEngine(),
-                     DemoNames::masterMachine());
-    text += QStringLiteral("  %1  %2  (database %3, engine %4, machine %5)\n")
-                .arg(DemoNames::remoteDsn(), r.remoteFile, DemoNames::remoteDatabase(), DemoNames::remoteEngine(),
-                     DemoNames::remoteMachine());
+    for (const auto& [source, file] :
+         {std::pair{DemoNames::master, r.masterFile}, std::pair{DemoNames::remote, r.remoteFile}})
+        text += QStringLiteral("  %1  %2  (database %3, engine %4, machine %5)\n")
+                    .arg(source.dsn, file, source.database, source.engine, source.machine);
     text += QStringLiteral("  driver %1\n  extension %2\n\n").arg(r.driver, r.extension);
-    text += QStringLiteral("  %1 %2 %3\n").arg(QStringLiteral("table"), -14).arg(QStringLiteral("master"), 8).arg(QStringLiteral("remote"), 8);
+    text += QStringLiteral("  %1 %2 %3\n")
+                .arg(QStringLiteral("table"), -14)
+                .arg(QStringLiteral("master"), 8)
+                .arg(QStringLiteral("remote"), 8);
     for (const auto& [table, master, remote] : r.rows)
         text += QStringLiteral("  %1 %2 %3\n").arg(table, -14).arg(master, 8).arg(remote, 8);
     if (!r.remotePrepared) {
-        text += QStringLiteral("\n  The remote was never prepared: it has no change log (first-time path).\n");
+        text += QStringLiteral(
+            "\n  The remote was never prepared: it has no change log (first-time path).\n");
     } else {
         int total = 0;
         QStringList parts;
@@ -220,11 +238,14 @@ QString DemoWorkspace::describe(const Report& r)
         }
         text += QStringLiteral("\n  Remote change log: %1 pending rows%2\n")
                     .arg(total)
-                    .arg(parts.isEmpty() ? QString() : QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + QLatin1Char(')'));
+                    .arg(parts.isEmpty() ? QString()
+                                         : QStringLiteral(" (") + parts.join(QStringLiteral(", ")) +
+                                               QLatin1Char(')'));
     }
     QStringList logins;
     for (const DemoCatalogue::User& user : DemoCatalogue::users())
-        logins.append(QStringLiteral("%1 (%2, level %3)").arg(user.login, user.segregate).arg(user.level));
+        logins.append(
+            QStringLiteral("%1 (%2, level %3)").arg(user.login, user.segregate).arg(user.level));
     logins.append(DemoCatalogue::administrator().login + QStringLiteral(" (administrator)"));
     text += QStringLiteral("  Logins: %1\n").arg(logins.join(QStringLiteral(", ")));
     text += QStringLiteral("  Their passwords are listed by vrwdemo --help.\n");

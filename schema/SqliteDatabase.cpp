@@ -43,7 +43,8 @@ void SqliteDatabase::loadExtension(const QString& libraryPath)
     if (rc != SQLITE_OK) {
         const QString why = error ? QString::fromUtf8(error) : lastError(m_db);
         sqlite3_free(error);
-        throw SchemaError(QStringLiteral("Cannot load the SQLite extension %1: %2").arg(libraryPath, why));
+        throw SchemaError(
+            QStringLiteral("Cannot load the SQLite extension %1: %2").arg(libraryPath, why));
     }
 }
 
@@ -88,8 +89,7 @@ SqliteStatement& SqliteDatabase::cached(const QString& sql)
 
 namespace {
 
-QString assignments(const SqlValues& values, const QString& separator,
-                    QVariantList& bound)
+QString assignments(const SqlValues& values, const QString& separator, QVariantList& bound)
 {
     QStringList parts;
     for (const auto& [column, value] : values) {
@@ -109,14 +109,14 @@ void SqliteDatabase::insert(const QString& table, const SqlValues& values)
         columns.append(column);
         bound.append(value);
     }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(table, columns.join(QLatin1Char(',')),
-                                 QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, columns.join(QLatin1Char(',')),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     cached(sql).execute(bound);
 }
 
-int SqliteDatabase::update(const QString& table, const SqlValues& values,
-                           const SqlValues& key)
+int SqliteDatabase::update(const QString& table, const SqlValues& values, const SqlValues& key)
 {
     QVariantList bound;
     const QString set = assignments(values, QStringLiteral(", "), bound);

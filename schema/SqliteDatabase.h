@@ -19,7 +19,11 @@ using SqlValues = QList<QPair<QString, QVariant>>;
 class SqliteDatabase
 {
 public:
-    enum class Mode { OpenExisting, Create };
+    enum class Mode
+    {
+        OpenExisting,
+        Create
+    };
 
     SqliteDatabase(const QString& path, Mode mode); // throws SchemaError
     ~SqliteDatabase();
@@ -43,8 +47,7 @@ public:
     // triggers see it like any other client's insert.
     void insert(const QString& table, const SqlValues& values);
     // UPDATE table SET <values> WHERE <key columns = key values>; returns the rows changed.
-    int update(const QString& table, const SqlValues& values,
-               const SqlValues& key);
+    int update(const QString& table, const SqlValues& values, const SqlValues& key);
     // DELETE FROM table WHERE <key columns = key values>; returns the rows deleted.
     int remove(const QString& table, const SqlValues& key);
 

@@ -7,8 +7,7 @@
 SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db), m_sql(sql)
 {
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
         fail("prepare");
 }
 
@@ -19,9 +18,9 @@ SqliteStatement::~SqliteStatement()
 
 void SqliteStatement::fail(const char* what) const
 {
-    throw SchemaError(QStringLiteral("SQLite %1 failed: %2\n  in: %3")
-                          .arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(m_db)),
-                               m_sql.left(400)));
+    throw SchemaError(
+        QStringLiteral("SQLite %1 failed: %2\n  in: %3")
+            .arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(m_db)), m_sql.left(400)));
 }
 
 void SqliteStatement::bind(int position, const QVariant& value)
@@ -44,14 +43,14 @@ void SqliteStatement::bind(int position, const QVariant& value)
             break;
         case QMetaType::QByteArray: {
             const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob64(m_stmt, position, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                     SQLITE_TRANSIENT);
+            rc = sqlite3_bind_blob64(m_stmt, position, bytes.constData(),
+                                     sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
             break;
         }
         default: {
             const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text64(m_stmt, position, text.constData(), sqlite3_uint64(text.size()),
-                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            rc = sqlite3_bind_text64(m_stmt, position, text.constData(),
+                                     sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
             break;
         }
         }
@@ -109,7 +108,8 @@ QVariant SqliteStatement::value(int index) const
         return QVariant(sqlite3_column_double(m_stmt, index));
     case SQLITE_BLOB: {
         const void* data = sqlite3_column_blob(m_stmt, index);
-        return QVariant(QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, index)));
+        return QVariant(
+            QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, index)));
     }
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));

@@ -40,7 +40,8 @@ QStringList TableDefinition::indexStatements() const
 {
     QStringList statements;
     for (const QStringList& index : indexes)
-        statements.append(QStringLiteral("CREATE INDEX %1_%2 ON %1 (%3)")
-                              .arg(name, index.join(QLatin1Char('_')), index.join(QLatin1Char(','))));
+        statements.append(
+            QStringLiteral("CREATE INDEX %1_%2 ON %1 (%3)")
+                .arg(name, index.join(QLatin1Char('_')), index.join(QLatin1Char(','))));
     return statements;
 }

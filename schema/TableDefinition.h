@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // How the change-log triggers describe a row of a table.
-enum class ChangeLogForm {
+enum class ChangeLogForm
+{
     None,            // not logged
     Keyed,           // INS/DEL/UPD with the key in xtag (and xtag_additional)
     ValidationField, // valfield: UPD names the column in xtag_additional
@@ -15,7 +16,8 @@ enum class ChangeLogForm {
 };
 
 // Where a logged row finds the asset number of the item it concerns.
-enum class AssetSource {
+enum class AssetSource
+{
     None,              // not about an item
     Own,               // the row carries i4201 itself (inventory)
     Item,              // through its mtag

@@ -16,7 +16,8 @@ TestWorkspace::TestWorkspace(const DemoOptions& options, Odbc odbc)
     }
     DemoOptions wanted = options;
     if (wanted.extensionPath.isEmpty())
-        wanted.extensionPath = QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so"));
+        wanted.extensionPath =
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so"));
     try {
         m_report = DemoWorkspace::create(m_folder.path(), wanted);
     } catch (const SchemaError& e) {
@@ -40,20 +41,23 @@ DemoOptions TestWorkspace::small(DemoOptions::Remote remote)
 
 std::unique_ptr<SqliteDatabase> TestWorkspace::openMaster() const
 {
-    auto db = std::make_unique<SqliteDatabase>(m_report.masterFile, SqliteDatabase::Mode::OpenExisting);
+    auto db =
+        std::make_unique<SqliteDatabase>(m_report.masterFile, SqliteDatabase::Mode::OpenExisting);
     db->loadExtension(m_report.extension);
     return db;
 }
 
 std::unique_ptr<SqliteDatabase> TestWorkspace::openRemote() const
 {
-    auto db = std::make_unique<SqliteDatabase>(m_report.remoteFile, SqliteDatabase::Mode::OpenExisting);
+    auto db =
+        std::make_unique<SqliteDatabase>(m_report.remoteFile, SqliteDatabase::Mode::OpenExisting);
     db->loadExtension(m_report.extension);
     return db;
 }
 
 TestWorkspace::IsqlResult TestWorkspace::isql(const QString& dataSource, const QString& user,
-                                              const QString& password, const QString& statements) const
+                                              const QString& password,
+                                              const QString& statements) const
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -17,7 +17,11 @@
 class TestWorkspace
 {
 public:
-    enum Odbc { PointOdbcHere, Detached };
+    enum Odbc
+    {
+        PointOdbcHere,
+        Detached
+    };
 
     TestWorkspace();
     explicit TestWorkspace(const DemoOptions& options, Odbc odbc = PointOdbcHere);
