@@ -28,7 +28,7 @@ std::optional<Record> readRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSM
                                  reinterpret_cast<SQLCHAR*>(message.data()),
                                  SQLSMALLINT(message.size()), &length);
     if (rc == SQL_SUCCESS_WITH_INFO && length >= message.size()) {
-        message.resize(length + 1);
+        message.resize(qMin(length + 1, 32767)); // the length parameter is a SQLSMALLINT
         rc = SQLGetDiagRec(handleType, handle, number, state, &native,
                            reinterpret_cast<SQLCHAR*>(message.data()), SQLSMALLINT(message.size()),
                            &length);

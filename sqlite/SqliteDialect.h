@@ -1,12 +1,22 @@
 #pragma once
 
 #include "db/Dialect.h"
+#include "sqlite/SqliteTranslator.h"
 
 // Makes a SQLite database reached through the SQLite ODBC driver answer the program's
-// statements as the engine it was written for would.
+// statements as the engine it was written for would: attach() admits a connection only
+// with the SQL extension loaded and a valid login, and gathers the facts the system
+// procedures report; translate() rewrites each command text (see SqliteTranslator).
 class SqliteDialect : public Dialect
 {
 public:
+    // Throws DbError: "Invalid user ID or password" (SQLSTATE 28000) for a wrong login, a
+    // description naming LoadExt when the driver did not load the extension.
     void attach(RawSession& session, const DialectContext& context) override;
     QStringList translate(const QString& commandText) override;
+
+    const SessionFacts& sessionFacts() const { return m_translator.sessionFacts(); }
+
+private:
+    SqliteTranslator m_translator;
 };

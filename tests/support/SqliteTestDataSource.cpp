@@ -14,8 +14,15 @@ SqliteTestDataSource::SqliteTestDataSource(const QString& dataSource,
     if (!m_error.isEmpty())
         return;
     m_config.addDriver(QLatin1String(driverName), driver);
-    m_config.addSqliteDataSource(dataSource, QLatin1String(driverName), databaseFile(), extraKeys);
-    m_config.write(&m_error);
+    addDataSource(dataSource, extraKeys);
+}
+
+bool SqliteTestDataSource::addDataSource(const QString& dataSource,
+                                         const OdbcTestConfig::Keys& extraKeys)
+{
+    m_config.addSqliteDataSource(dataSource, QLatin1String(driverName), databaseFile(dataSource),
+                                 extraKeys);
+    return m_config.write(&m_error);
 }
 
 DialectFactory SqliteTestDataSource::noDialect()

@@ -5,8 +5,9 @@
 
 #include <QTemporaryDir>
 
-// A SQLite database file in a temporary folder, registered as an ODBC data source for this
-// test process (driver "Varrow Test SQLite"). Construct it before the first ODBC call.
+// SQLite database files in a temporary folder, registered as ODBC data sources for this test
+// process (driver "Varrow Test SQLite"), one file per data source. Construct it and add the
+// further data sources before the first ODBC call.
 class SqliteTestDataSource
 {
 public:
@@ -19,8 +20,15 @@ public:
     bool isValid() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
 
+    // Another data source on a file of its own; false when the files could not be written.
+    bool addDataSource(const QString& dataSource, const OdbcTestConfig::Keys& extraKeys = {});
+
     QString dataSource() const { return m_dataSource; }
-    QString databaseFile() const { return m_folder.filePath(QStringLiteral("test.db")); }
+    QString databaseFile() const { return databaseFile(m_dataSource); }
+    QString databaseFile(const QString& dataSource) const
+    {
+        return m_folder.filePath(dataSource + QStringLiteral(".db"));
+    }
     QString folder() const { return m_folder.path(); }
     const OdbcTestConfig& config() const { return m_config; }
 

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "sqlite/SqlStatement.h"
+
+// The engine's functions under the names SQLite can call: now(*) is varrow_now(), and
+// left(...) / right(...) are varrow_left / varrow_right (SQLite's parser reserves LEFT and
+// RIGHT for joins). Every other function keeps its name; the extension provides locate and
+// the confirm functions as they are called.
+class FunctionRule
+{
+public:
+    static void apply(SqlStatement& statement);
+};

@@ -1,0 +1,53 @@
+#include "sqlite/SqliteTranslator.h"
+
+#include "sqlite/ConcatenationRule.h"
+#include "sqlite/FunctionRule.h"
+#include "sqlite/OwnerRule.h"
+#include "sqlite/SqlTokenizer.h"
+#include "sqlite/StatementSplitter.h"
+#include "sqlite/SystemProcedureRule.h"
+#include "sqlite/TemporaryTableRule.h"
+#include "sqlite/UpdateRule.h"
+
+namespace {
+
+// "commit" and "rollback" (with WORK or TRANSACTION): connections run in autocommit, where
+// they have nothing to do, and sent as text they would upset the ODBC driver's own
+// transaction bookkeeping.
+bool endsTransaction(const SqlStatement& statement)
+{
+    const int first = statement.first();
+    if (!statement.at(first).is(QLatin1String("commit")) &&
+        !statement.at(first).is(QLatin1String("rollback")))
+        return false;
+    const int second = statement.nextSignificant(first + 1);
+    if (second == statement.size())
+        return true;
+    const SqlToken& word = statement.at(second);
+    return (word.is(QLatin1String("work")) || word.is(QLatin1String("transaction")) ||
+            word.is(QLatin1String("tran"))) &&
+           statement.nextSignificant(second + 1) == statement.size();
+}
+
+} // namespace
+
+QStringList SqliteTranslator::translate(const QString& commandText) const
+{
+    QStringList result;
+    const SystemProcedureRule procedures(m_facts);
+    for (SqlStatement statement : StatementSplitter::split(SqlTokenizer::tokenize(commandText))) {
+        if (endsTransaction(statement))
+            continue;
+        OwnerRule::apply(statement);
+        if (const std::optional<QString> query = procedures.rewrite(statement)) {
+            result.append(*query);
+            continue;
+        }
+        FunctionRule::apply(statement);
+        ConcatenationRule::apply(statement);
+        if (!TemporaryTableRule::apply(statement))
+            UpdateRule::apply(statement);
+        result.append(statement.text());
+    }
+    return result;
+}
