@@ -12,11 +12,6 @@ void TransferModifiedRecords(Program&)
     throw NotAvailable{QStringLiteral("The transfer of modified records")};
 }
 
-void CreateScratchTable(Program&)
-{
-    throw NotAvailable{QStringLiteral("Creating the scratch table")};
-}
-
 void TransferAllRecords(Program&)
 {
     throw NotAvailable{QStringLiteral("The merge of all records")};

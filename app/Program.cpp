@@ -3,6 +3,6 @@
 Program::Program(Ui& ui_, Clock& clock_, ConnectionFactory& connections_)
     : ui(ui_), clock(clock_), connections(connections_),
       settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VARROW")), mainMenu(*this),
-      connectForm(*this)
+      connectForm(*this), statistics(*this)
 {
 }

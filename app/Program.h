@@ -5,8 +5,10 @@
 #include "app/MenuModel.h"
 #include "app/SessionState.h"
 #include "app/Ui.h"
+#include "copy/CopyState.h"
 #include "db/Connection.h"
 #include "db/ConnectForm.h"
+#include "views/StatisticsSheet.h"
 
 #include <QSettings>
 
@@ -27,4 +29,6 @@ public:
     MenuModel menus;
     MainMenu mainMenu;
     ConnectForm connectForm;
+    CopyState tableCopy;        // temporary tables, trace, sync-error flag, column formats
+    StatisticsSheet statistics; // the statistics window's boxes, with or without the window
 };

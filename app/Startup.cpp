@@ -6,6 +6,7 @@
 #include "app/PlannedOperations.h"
 #include "app/Program.h"
 #include "app/ProgramExit.h"
+#include "copy/TempTables.h"
 
 #include <cstdio>
 

@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/SqlLiteral.h"
+#include "copy/TempTables.h"
 #include "db/Command.h"
 #include "db/Sessions.h"
 
@@ -140,6 +141,8 @@ void StartupFunctions(Program& program)
     s.decimalSeparator = GetLocaleInfo(program, locale, LocaleDecimalSeparator);
     s.thousandsSeparator = GetLocaleInfo(program, locale, LocaleThousandsSeparator);
 
+    DropTempTables(program);
+    program.tableCopy.syncError = false;
     s.runningCounter = false;
     program.mainMenu.showRunningCounterState();
     program.ui.setBusy(false);

@@ -8,6 +8,8 @@
 #include "db/FormConnect.h"
 #include "db/OdbcConnectionFactory.h"
 #include "views/FormAbout.h"
+#include "views/FormStatistics.h"
+#include "views/StatisticsProgressLog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,6 +49,9 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
     ui.registerWindow(Window::Connect, [&program, &main] {
         return main.addChildWindow(new FormConnect(program));
     });
+    ui.registerWindow(Window::Statistics, [&program, &main] {
+        return main.addChildWindow(new FormStatistics(program));
+    });
 }
 
 } // namespace
@@ -81,6 +86,10 @@ int main(int argc, char** argv)
     MDIFormMain mainWindow(program);
     if (windows)
         registerWindows(*windows, program, mainWindow);
+    // Without windows, the statistics window's progress goes to the console instead.
+    std::unique_ptr<StatisticsProgressLog> progressLog;
+    if (headless)
+        progressLog = std::make_unique<StatisticsProgressLog>(program.statistics, clock);
 
     runGuarded([&] {
         runStartup(program, commandLine, lock);

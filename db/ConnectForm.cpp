@@ -7,6 +7,7 @@
 #include "app/StartupFunctions.h"
 #include "app/WindowPlacement.h"
 #include "copy/Catalogue.h"
+#include "copy/TempTables.h"
 #include "db/DataSources.h"
 #include "db/Sessions.h"
 

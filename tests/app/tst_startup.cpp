@@ -60,14 +60,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("transfer");
         QTest::addColumn<bool>("transall");
         QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("connectShown");
         const QString fill = QStringLiteral("Fill In All Fields Before Selecting Connect!");
         const QString fillAuto = QStringLiteral("Please Fill In All Fields Before Selecting AutoSync!");
         QTest::newRow("lower-case autosync") << "-autosync MDSN=a;" << true << false << false
-                                             << QStringList{fill, fillAuto};
+                                             << QStringList{fill, fillAuto} << false;
         QTest::newRow("blank before transfer") << "  -TRANSFER MDSN=a;" << false << true << false
-                                               << QStringList{fill};
+                                               << QStringList{fill} << false;
+        // The scratch table is looked for whatever the connect gave: without a connection
+        // that is a lost connection, which offers the connect dialog again.
         QTest::newRow("transall alone") << "-TRANSALL" << false << false << true
-                                        << QStringList{fill, QStringLiteral("Creating the scratch table is not available in this version of Varrow.")};
+                                        << QStringList{fill, QStringLiteral("Database not connected"),
+                                                       QStringLiteral("The merge of all records is not available in this version of Varrow.")}
+                                        << true;
     }
     void automaticModesWithoutCredentialsFail()
     {
@@ -79,7 +84,7 @@ private Q_SLOTS:
         QTEST(t.state().switchTransAll, "transall");
         QCOMPARE(t.state().commandLine, line.trimmed());
         QTEST(t.ui.texts(), "messages");
-        QVERIFY(!t.ui.shown.contains(Window::Connect));
+        QTEST(t.ui.shown.contains(Window::Connect), "connectShown");
     }
 
     void debuggingIsOnlyADiagnosticFlag()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "copy/FieldTypeCache.h"
+
+#include <QString>
+
+// What the table-copy engine keeps for the whole run of the program.
+struct CopyState
+{
+    // The temporary tables declared in each database during this run, every name quoted and
+    // preceded by a blank: " 'temp_inventory' 'temp_calibration'". Emptied by DropTempTables.
+    QString masterTempTables;
+    QString remoteTempTables;
+
+    // Shown in the trace box under DEBUGGING: the transfer's current step, and the title line
+    // of the copy in progress.
+    QString traceText;
+    QString copyHeader;
+
+    // Set when a row failed and went to syncerr.log; cleared only when the databases are
+    // connected again.
+    bool syncError = false;
+
+    FieldTypeCache fieldTypes;
+};

@@ -1,0 +1,152 @@
+#include "copy/RowCopy.h"
+
+#include "app/ErrorReporter.h"
+#include "app/Program.h"
+#include "copy/Catalogue.h"
+#include "copy/CopyTrace.h"
+#include "copy/SqlLiteral.h"
+#include "copy/SyncErrorLog.h"
+#include "db/Command.h"
+#include "db/Sessions.h"
+
+namespace {
+
+constexpr int MaxColumns = 301;
+const QString crlf = QStringLiteral("\r\n");
+
+struct CopyColumn
+{
+    QString name;
+    FieldFormat format;
+};
+
+// The values of the current row: "('a',NULL,'3');commit". Throws DbError for a value that
+// cannot be written as its column's format.
+QString valuesText(const Recordset& rs, const QList<CopyColumn>& columns)
+{
+    QString values = QStringLiteral("(");
+    for (int i = 0; i < columns.size(); ++i) {
+        const DbValue value = rs.value(i);
+        const std::optional<QString> literal = fieldLiteral(value, columns[i].format);
+        if (!literal)
+            throw conversionError(value.value_or(QString()), columns[i].format);
+        values += *literal + QLatin1Char(',');
+    }
+    values.chop(1);
+    return values + QStringLiteral(");commit");
+}
+
+class CopyRun
+{
+public:
+    CopyRun(Program& program, const QString& destTable, const QString& mode)
+        : m_program(program), m_debugging(program.state.switchDebugging)
+    {
+        CopyState& copy = program.tableCopy;
+        if (!copy.traceText.isEmpty())
+            copy.traceText += crlf;
+        copy.copyHeader = QStringLiteral("CopyToDestTable - ") + destTable +
+                          QStringLiteral(" from ") + mode + crlf;
+    }
+
+    void step(const QString& text)
+    {
+        if (m_debugging)
+            showCopyTrace(m_program,
+                          m_program.tableCopy.traceText + m_program.tableCopy.copyHeader + text);
+    }
+
+    void showCount(long count)
+    {
+        StatisticsSheet& sheet = m_program.statistics;
+        const bool shown = m_program.state.runningCounter;
+        sheet.setVisible(QStringLiteral("LabelCounter"), shown);
+        sheet.setVisible(QStringLiteral("TextCounter"), shown);
+        if (shown)
+            sheet.setNumber(QStringLiteral("TextCounter"), count);
+    }
+
+private:
+    Program& m_program;
+    bool m_debugging;
+};
+
+} // namespace
+
+long CopyToDestTable(Program& program, const QString& selectStatement, const QString& destTable,
+                     const QString& mode)
+{
+    program.ui.setBusy(true);
+    const QString code = mode.toUpper();
+    const Side sourceSide = code == QLatin1String("R") ? Side::Remote : Side::Master;
+    const Side destSide = code == QLatin1String("M") ? Side::Remote : Side::Master;
+    CopyRun run(program, destTable, mode);
+    StatisticsSheet& sheet = program.statistics;
+    Command source;
+    Command dest;
+    Command* current = &source;
+    long count = 0;
+    try {
+        source.setActiveConnection(&userConnection(program, sourceSide));
+        dest.setActiveConnection(&userConnection(program, destSide));
+
+        run.step(QStringLiteral("execute statement against source database"));
+        source.setCommandText(selectStatement);
+        std::unique_ptr<Recordset> rs = source.open();
+        if (!rs->eof()) {
+            run.step(QStringLiteral("get columns and data types"));
+            if (rs->fieldCount() > MaxColumns)
+                throw DbError(9, QStringLiteral(
+                                     "Subscript out of range: %1 columns, at most %2 can be copied")
+                                     .arg(rs->fieldCount())
+                                     .arg(MaxColumns));
+            QList<CopyColumn> columns;
+            QStringList names;
+            for (int i = 0; i < rs->fieldCount(); ++i) {
+                const QString name = rs->fieldName(i);
+                columns.append({name, fieldFormat(program, name, destTable)});
+                names.append(name);
+            }
+            const QString insert = QStringLiteral("insert into ") + destTable +
+                                   QStringLiteral(" (") + names.join(QLatin1Char(',')) +
+                                   QStringLiteral(") values ");
+
+            while (!rs->eof()) {
+                current = &dest;
+                try {
+                    run.step(QStringLiteral("build values list"));
+                    const QString values = valuesText(*rs, columns);
+                    run.step(QStringLiteral("insert the row into the destination table"));
+                    dest.setCommandText(insert + values);
+                    dest.execute();
+                    ++count;
+                    run.showCount(count);
+                } catch (const DbError& e) {
+                    // The destination is gone: every further row would fail the same way.
+                    if (isLostConnection(e.description()))
+                        throw;
+                    LogSyncError(program,
+                                 QString::number(e.number()) + QLatin1Char(' ') + e.description(),
+                                 selectStatement + QLatin1Char(';') + dest.commandText(),
+                                 QStringLiteral("CopyToDestTable"));
+                }
+                run.step(QStringLiteral("go to the next row"));
+                program.ui.yield();
+                current = &source;
+                rs->moveNext();
+            }
+        }
+        rs->close();
+    } catch (const DbError& e) {
+        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,CopyToDestTable"),
+                    current->commandText());
+        return 0;
+    }
+    if (!program.state.switchDebugging) {
+        sheet.setVisible(QStringLiteral("LabelCounter"), false);
+        sheet.setVisible(QStringLiteral("TextCounter"), false);
+    }
+    run.step(QStringLiteral("    Completed"));
+    program.ui.setBusy(false);
+    return count;
+}
