@@ -7,6 +7,8 @@
 #include "db/Command.h"
 #include "db/Sessions.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QChar quote = QLatin1Char('"');
@@ -81,6 +83,15 @@ std::optional<bool> tableExistsChecked(Program& program, const QString& which,
         ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,TableExists"), sql);
         return std::nullopt;
     }
+}
+
+QString resultColumnName(const QString& fieldName)
+{
+    static const QRegularExpression cast(
+        QStringLiteral("^\\s*cast\\s*\\(\\s*([A-Za-z_][A-Za-z0-9_$#@]*)\\s+as\\s+.*\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = cast.match(fieldName);
+    return m.hasMatch() ? m.captured(1) : fieldName;
 }
 
 QString columnCatalogueQuery(const QString& tableName)
@@ -175,7 +186,8 @@ QString ColumnValue(Program& program, const QString& selectStatement, const QStr
         auto rs = userConnection(program, Side::Remote).openRecordset(selectStatement);
         if (rs->eof())
             return DeletedRecord;
-        const FieldFormat format = fieldFormat(program, rs->fieldName(0), tableName);
+        const FieldFormat format =
+            fieldFormat(program, resultColumnName(rs->fieldName(0)), tableName);
         const DbValue value = rs->value(0);
         const std::optional<QString> literal = fieldLiteral(value, format);
         if (!literal)

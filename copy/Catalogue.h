@@ -39,6 +39,11 @@ int FieldType(Program& program, const QString& columnName, const QString& tableN
 // The same look-up with the column's full format (whether it holds binary data).
 FieldFormat fieldFormat(Program& program, const QString& columnName, const QString& tableName);
 
+// The column a result field stands for. Engines may name an unaliased cast after its text
+// ("cast(i4218 AS char(32767))"), so the column inside such a cast is taken; any other
+// field keeps its name.
+QString resultColumnName(const QString& fieldName);
+
 // What ColumnValue returns when the select finds no row: the record is gone.
 inline const QString DeletedRecord = QStringLiteral("$DELETED RECORD$");
 

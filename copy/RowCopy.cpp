@@ -103,7 +103,8 @@ long CopyToDestTable(Program& program, const QString& selectStatement, const QSt
             QList<CopyColumn> columns;
             QStringList names;
             for (int i = 0; i < rs->fieldCount(); ++i) {
-                const QString name = rs->fieldName(i);
+                // A long text arrives through a cast; it goes back into its own column.
+                const QString name = resultColumnName(rs->fieldName(i));
                 columns.append({name, fieldFormat(program, name, destTable)});
                 names.append(name);
             }

@@ -1,0 +1,400 @@
+#include "app/LogFiles.h"
+#include "app/Program.h"
+#include "app/StartupFunctions.h"
+#include "copy/Catalogue.h"
+#include "copy/RowCopy.h"
+#include "copy/TempTables.h"
+#include "db/Sessions.h"
+#include "schema/CalibrationSchema.h"
+#include "schema/DemoNames.h"
+#include "schema/SqliteDatabase.h"
+#include "tests/copy/DemoSession.h"
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <QtTest>
+
+// Temporary tables and the row copy between the two databases of a demo workspace.
+class TestRowCopy : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DemoSession> m_session;
+
+    Program& program() { return m_session->program(); }
+    StatementLog& log() { return m_session->log(); }
+    CopyState& copy() { return program().tableCopy; }
+
+    QString syncErrorLog()
+    {
+        QFile file(logFilePath(program().state, QStringLiteral("syncerr.log")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    QString errorLog()
+    {
+        QFile file(logFilePath(program().state, QStringLiteral("errors.log")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // The lines written to syncerr.log since `before`, without their time stamps.
+    QStringList newSyncErrorLines(const QString& before)
+    {
+        QStringList lines =
+            syncErrorLog().mid(before.size()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        for (QString& line : lines)
+            line = line.mid(line.indexOf(QLatin1String("] ")) + 2);
+        return lines;
+    }
+
+    QStringList schemaTables() const
+    {
+        QStringList names;
+        for (const TableDefinition& t : CalibrationSchema::tables())
+            names.append(t.name);
+        return names;
+    }
+
+    // Every value of a table as one text per row: storage class and SQL literal of each
+    // column, in row order. Real numbers are compared in 15 significant digits: the SQLite
+    // ODBC driver hands them over in that precision (as text and as double alike), so a
+    // double that needs 16 or 17 digits cannot travel through it bit for bit.
+    static QStringList rowsOf(SqliteDatabase& db, const QString& table, const QStringList& columns)
+    {
+        QStringList parts;
+        for (const QString& c : columns)
+            parts.append(QStringLiteral("typeof(%1)||':'||(case typeof(%1) when 'real' then "
+                                        "printf('%!.15g',%1) else quote(%1) end)")
+                             .arg(c));
+        QStringList rows;
+        for (const QVariantList& row :
+             db.rows(QStringLiteral("select %1 from %2 order by rowid")
+                         .arg(parts.join(QStringLiteral("||'|'||")), table)))
+            rows.append(row.value(0).toString());
+        return rows;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qunsetenv("VARROW_OWNER_PASSWORD");
+        m_session = std::make_unique<DemoSession>();
+        QVERIFY2(m_session->connect(), qPrintable(m_session->error()));
+    }
+
+    void init()
+    {
+        log().clear();
+        program().state.switchDebugging = false;
+        program().state.runningCounter = false;
+        copy().traceText.clear();
+    }
+
+    // Every domain of the schema gets a type, so every table can be declared either way.
+    void temporaryTablesOfEveryTable()
+    {
+        for (const TableDefinition& table : CalibrationSchema::tables()) {
+            QCOMPARE(CreateTempTable(program(), table.name, QStringLiteral("r")),
+                     QStringLiteral("temp_") + table.name);
+            QCOMPARE(CreateTempTable(program(), table.name, QStringLiteral("M")),
+                     QStringLiteral("temp_") + table.name);
+            for (Side side : {Side::Master, Side::Remote}) {
+                auto rs = userConnection(program(), side)
+                              .openRecordset(QStringLiteral("select * from temp_") + table.name);
+                QVERIFY(rs->eof());
+                QCOMPARE(rs->fieldCount(), table.columns.size());
+            }
+        }
+        const QString inventory =
+            log().textsContaining(QStringLiteral("temporary table temp_inventory")).first();
+        QCOMPARE(inventory,
+                 QStringLiteral(
+                     "declare local temporary table temp_inventory (mtag CHAR(20) NOT NULL,"
+                     "i4201 CHAR(30) NOT NULL,i4202 VARCHAR(80),i4203 CHAR(30),i4204 CHAR(30),"
+                     "i4205 CHAR(30),ktag CHAR(40),i4206 CHAR(1) DEFAULT 'A' NOT NULL,"
+                     "i4207 TINYINT DEFAULT 0 NOT NULL,i4208 SMALLINT DEFAULT 12 NOT NULL,"
+                     "i4209 DATE,i4210 DATE,i4211 NUMERIC(10,2),i4212 NUMERIC(12,3),"
+                     "i4213 DOUBLE,i4214 FLOAT,i4215 INT DEFAULT 0 NOT NULL,i4216 TIME,"
+                     "i4217 TIMESTAMP,i4218 LONG VARCHAR,i4219 BINARY(8),i4220 LONG BINARY,"
+                     "idsrc CHAR(3)) on commit preserve rows"));
+        QVERIFY(copy().masterTempTables.startsWith(
+            QLatin1String(" 'temp_customers' 'temp_inventory' ")));
+        QCOMPARE(copy().masterTempTables, copy().remoteTempTables);
+
+        // A second declaration in the same run only gives the name back.
+        log().clear();
+        QCOMPARE(CreateTempTable(program(), QStringLiteral("inventory"), QStringLiteral("R")),
+                 QStringLiteral("temp_inventory"));
+        QCOMPARE(CreateTempTable(program(), QStringLiteral("Inventory"), QStringLiteral("R")),
+                 QStringLiteral("temp_Inventory"));
+        QVERIFY(log().entries().isEmpty());
+
+        DropTempTables(program());
+        const QStringList drops = log().texts(DemoNames::master.dsn);
+        QCOMPARE(drops.size(), CalibrationSchema::tables().size());
+        QCOMPARE(drops.first(), QStringLiteral("drop table temp_customers"));
+        QCOMPARE(log().texts(DemoNames::remote.dsn), drops);
+        QVERIFY(copy().masterTempTables.isEmpty());
+        QVERIFY(copy().remoteTempTables.isEmpty());
+        QVERIFY(!program().ui.isBusy());
+        QVERIFY(testsupport::thrownBy([&] {
+            userConnection(program(), Side::Master)
+                .openRecordset(QStringLiteral("select * from temp_inventory"));
+        }));
+    }
+
+    void dropWithEmptyListsSendsNothing()
+    {
+        program().ui.setBusy(true);
+        DropTempTables(program());
+        QVERIFY(log().entries().isEmpty());
+        QVERIFY(!program().ui.isBusy());
+    }
+
+    void dropIgnoresTablesThatAreGone()
+    {
+        copy().masterTempTables = QStringLiteral(" 'temp_gone'");
+        copy().remoteTempTables = QStringLiteral(" 'temp_vanished' ");
+        DropTempTables(program());
+        QCOMPARE(log().texts(), (QStringList{QStringLiteral("drop table temp_gone"),
+                                             QStringLiteral("drop table temp_vanished")}));
+        QVERIFY(copy().masterTempTables.isEmpty() && copy().remoteTempTables.isEmpty());
+    }
+
+    // Every table of the remote, copied row by row into a temporary table of the master,
+    // holds the same values afterwards (checked on the files, beside the program's path).
+    void copyReproducesEveryTable()
+    {
+        const QString before = syncErrorLog();
+        for (const QString& table : schemaTables()) {
+            const QString temp = CreateTempTable(program(), table, QStringLiteral("R"));
+            const QString select = QStringLiteral("select ") + CreateSelectList(program(), table) +
+                                   QStringLiteral(" from mt.") + table;
+            const long copied = CopyToDestTable(program(), select, temp, QStringLiteral("R"));
+            QCOMPARE(QString::number(copied),
+                     m_session->remoteValue(QStringLiteral("select count(*) from mt.") + table));
+            // Kept in the file, so the copy can be compared outside the program's connection.
+            userConnection(program(), Side::Master)
+                .execute(
+                    QStringLiteral("create table verify_%1 as select * from %2").arg(table, temp));
+        }
+        QCOMPARE(syncErrorLog(), before);
+        QVERIFY(!copy().syncError);
+
+        auto master = m_session->workspace().openMaster();
+        auto remote = m_session->workspace().openRemote();
+        for (const TableDefinition& table : CalibrationSchema::tables()) {
+            const QStringList original = rowsOf(*remote, table.name, table.columnNames());
+            const QStringList copied =
+                rowsOf(*master, QStringLiteral("verify_") + table.name, table.columnNames());
+            QCOMPARE(copied.size(), original.size());
+            for (qsizetype i = 0; i < original.size(); ++i)
+                QCOMPARE(copied[i], original[i]);
+        }
+        QVERIFY(!rowsOf(*remote, QStringLiteral("results_raw"), {QStringLiteral("w2705")})
+                     .filter(QStringLiteral("blob:X'"))
+                     .isEmpty());
+        DropTempTables(program());
+    }
+
+    // The copy goes on past a row the destination refuses; only inserted rows count.
+    void duplicateKeyIsLoggedAndSkipped()
+    {
+        copy().syncError = false;
+        const QString existing =
+            m_session->masterValue(QStringLiteral("select min(ktag) from mt.customers"));
+        const QString select =
+            QStringLiteral("select 'TEST-A' as ktag,'TA-1' as k4601,'First new' as k4602 union all "
+                           "select ktag,k4601,k4602 from mt.customers where ktag='%1' union all "
+                           "select 'TEST-B','TB-1','Second new'")
+                .arg(existing);
+        const QString before = syncErrorLog();
+        QCOMPARE(
+            CopyToDestTable(program(), select, QStringLiteral("mt.customers"), QStringLiteral("F")),
+            2L);
+        QVERIFY(copy().syncError);
+        const QStringList block = newSyncErrorLines(before);
+        QCOMPARE(block.size(), 4);
+        QCOMPARE(block[0], QStringLiteral("**********"));
+        QVERIFY2(block[1].contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive),
+                 qPrintable(block[1]));
+        QCOMPARE(
+            block[2],
+            select + QStringLiteral(";insert into mt.customers (ktag,k4601,k4602) values ('") +
+                existing + QStringLiteral("','") +
+                m_session->masterValue(
+                    QStringLiteral("select k4601 from mt.customers where ktag='%1'")
+                        .arg(existing)) +
+                QStringLiteral("','") +
+                m_session
+                    ->masterValue(QStringLiteral("select k4602 from mt.customers where ktag='%1'")
+                                      .arg(existing))
+                    .replace(QLatin1Char('\''), QStringLiteral("''")) +
+                QStringLiteral("');commit"));
+        QCOMPARE(block[3], QStringLiteral("CopyToDestTable"));
+        QCOMPARE(m_session->masterValue(QStringLiteral(
+                     "select count(*) from mt.customers where ktag in ('TEST-A','TEST-B')")),
+                 QStringLiteral("2"));
+    }
+
+    // A value that cannot be written fails its row before an insert is built: the log then
+    // shows the last insert that was built.
+    void unreadableValueFailsItsRow()
+    {
+        CreateTempTable(program(), QStringLiteral("location"), QStringLiteral("R"));
+        const QString select = QStringLiteral("select 'L1' as ltag,'2011-06-14' as l2809 union all "
+                                              "select 'L2','not a date'");
+        const QString before = syncErrorLog();
+        QCOMPARE(CopyToDestTable(program(), select, QStringLiteral("temp_location"),
+                                 QStringLiteral("R")),
+                 1L);
+        const QStringList block = newSyncErrorLines(before);
+        QCOMPARE(block.size(), 4);
+        QVERIFY(block[1].startsWith(QLatin1String("13 Type mismatch")));
+        QCOMPARE(
+            block[2],
+            select +
+                QStringLiteral(
+                    ";insert into temp_location (ltag,l2809) values ('L1','2011-06-14');commit"));
+        DropTempTables(program());
+    }
+
+    void emptySelectCopiesNothing()
+    {
+        copy().syncError = false;
+        const QString before = syncErrorLog();
+        CreateTempTable(program(), QStringLiteral("customers"), QStringLiteral("R"));
+        QCOMPARE(CopyToDestTable(program(), QStringLiteral("select * from mt.customers where 1=0"),
+                                 QStringLiteral("temp_customers"), QStringLiteral("R")),
+                 0L);
+        QCOMPARE(syncErrorLog(), before);
+        QVERIFY(!copy().syncError);
+        QVERIFY(!program().ui.isBusy());
+        QVERIFY(log().textsContaining(QStringLiteral("insert into")).isEmpty());
+        DropTempTables(program());
+    }
+
+    // Mode "M" reads the master and writes the remote.
+    void copyTowardsTheRemote()
+    {
+        CreateTempTable(program(), QStringLiteral("valfield"), QStringLiteral("M"));
+        const long copied = CopyToDestTable(program(), QStringLiteral("select * from mt.valfield"),
+                                            QStringLiteral("temp_valfield"), QStringLiteral("M"));
+        QCOMPARE(QString::number(copied),
+                 m_session->masterValue(QStringLiteral("select count(*) from mt.valfield")));
+        QCOMPARE(m_session->remoteValue(QStringLiteral("select count(*) from temp_valfield")),
+                 QString::number(copied));
+        QCOMPARE(
+            log().textsContaining(QStringLiteral("insert into temp_valfield")),
+            log().texts(DemoNames::remote.dsn).filter(QStringLiteral("insert into temp_valfield")));
+        DropTempTables(program());
+    }
+
+    // Under DEBUGGING the trace box shows each step under the transfer's own text; the
+    // running counter shows the rows as they go.
+    void traceAndRunningCounter()
+    {
+        StatisticsSheet& sheet = program().statistics;
+        program().state.switchDebugging = true;
+        program().state.runningCounter = true;
+        copy().traceText = QStringLiteral("get remote customer records");
+        CreateTempTable(program(), QStringLiteral("customers"), QStringLiteral("R"));
+        const int yields = m_session->test().ui.yields;
+        QCOMPARE(CopyToDestTable(program(),
+                                 QStringLiteral("select ktag,k4601,k4602 from mt.customers"),
+                                 QStringLiteral("temp_customers"), QStringLiteral("R")),
+                 8L);
+        QCOMPARE(m_session->test().ui.yields - yields, 8);
+        QCOMPARE(copy().traceText, QStringLiteral("get remote customer records\r\n"));
+        QCOMPARE(copy().copyHeader, QStringLiteral("CopyToDestTable - temp_customers from R\r\n"));
+        QCOMPARE(sheet.text(QStringLiteral("Text_debugs")),
+                 QStringLiteral("get remote customer records\r\nCopyToDestTable - temp_customers "
+                                "from R\r\n    Completed"));
+        QCOMPARE(sheet.text(QStringLiteral("TextCounter")), QStringLiteral("8"));
+        QVERIFY(sheet.isVisible(QStringLiteral("LabelCounter")) &&
+                sheet.isVisible(QStringLiteral("TextCounter")));
+
+        program().state.switchDebugging = false;
+        program().state.runningCounter = false;
+        CopyToDestTable(program(),
+                        QStringLiteral("select ktag from mt.customers where ktag like 'F7%'"),
+                        QStringLiteral("temp_customers"), QStringLiteral("R"));
+        QVERIFY(!sheet.isVisible(QStringLiteral("LabelCounter")) &&
+                !sheet.isVisible(QStringLiteral("TextCounter")));
+        DropTempTables(program());
+    }
+
+    // A destination that is gone ends the copy at once instead of failing every row.
+    void lostDestinationEndsTheCopy()
+    {
+        CreateTempTable(program(), QStringLiteral("customers"), QStringLiteral("R"));
+        const QString before = syncErrorLog();
+        m_session->faults()
+            .failWhen(FaultInjector::textContains(QStringLiteral("insert into temp_customers")),
+                      FaultInjector::lostConnection())
+            .skip = 2;
+        program().state.errorOccurred = false;
+        QCOMPARE(CopyToDestTable(program(),
+                                 QStringLiteral("select ktag,k4601,k4602 from mt.customers"),
+                                 QStringLiteral("temp_customers"), QStringLiteral("R")),
+                 0L);
+        m_session->faults().clear();
+        QVERIFY(program().state.errorOccurred);
+        QCOMPARE(syncErrorLog(), before);
+        QCOMPARE(log().textsContaining(QStringLiteral("insert into temp_customers")).size(), 3);
+        const QString errors = errorLog();
+        QVERIFY(errors.mid(errors.lastIndexOf(QLatin1String("****")))
+                    .contains(QLatin1String("VRW1,CopyToDestTable")));
+        DropTempTables(program());
+    }
+
+    // Every connect drops what an earlier run left declared and clears the sync-error flag.
+    void connectingStartsAFreshRun()
+    {
+        CreateTempTable(program(), QStringLiteral("repair"), QStringLiteral("R"));
+        copy().syncError = true;
+        log().clear();
+        StartupFunctions(program());
+        QCOMPARE(log().textsContaining(QStringLiteral("drop table")),
+                 QStringList{QStringLiteral("drop table temp_repair")});
+        QVERIFY(copy().masterTempTables.isEmpty());
+        QVERIFY(!copy().syncError);
+    }
+
+    void scratchTableNeedsTheOwnersPassword()
+    {
+        Connection& remote = userConnection(program(), Side::Remote);
+        remote.execute(QStringLiteral("drop table mt.qel_vr_scratch"));
+        QVERIFY(!TableExists(program(), QStringLiteral("R"), QStringLiteral("qel_vr_scratch")));
+        const int messages = static_cast<int>(m_session->test().ui.messages.size());
+
+        CreateScratchTable(program());
+        QCOMPARE(m_session->test().ui.messages.size(), messages + 1);
+        QVERIFY(m_session->test().ui.messages.last().text.contains(
+            QLatin1String("VARROW_OWNER_PASSWORD")));
+        QCOMPARE(&userConnection(program(), Side::Remote), &remote); // the user's connection stays
+        QVERIFY(!TableExists(program(), QStringLiteral("R"), QStringLiteral("qel_vr_scratch")));
+
+        qputenv("VARROW_OWNER_PASSWORD", DemoSession::ownerPassword().toUtf8());
+        log().clear();
+        CreateScratchTable(program());
+        qunsetenv("VARROW_OWNER_PASSWORD");
+        QVERIFY(TableExists(program(), QStringLiteral("R"), QStringLiteral("qel_vr_scratch")));
+        QCOMPARE(program().state.remoteUser, QStringLiteral("MT"));
+        QVERIFY(program().state.remoteConnected);
+        QVERIFY(log()
+                    .texts(DemoNames::remote.dsn)
+                    .contains(QStringLiteral("CREATE TABLE mt.qel_vr_scratch (asset CHAR(80),mtag "
+                                             "CHAR(80),xtag CHAR(80));")));
+        QVERIFY(!errorLog().contains(DemoSession::ownerPassword() + QLatin1Char(';')));
+
+        // Present: looked for, nothing more.
+        log().clear();
+        CreateScratchTable(program());
+        QCOMPARE(log().texts(),
+                 QStringList{QStringLiteral(
+                     "SELECT table_name FROM sys.systable WHERE table_name = 'qel_vr_scratch'")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRowCopy)
+#include "tst_rowcopy.moc"
