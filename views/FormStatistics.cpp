@@ -68,7 +68,7 @@ FormStatistics::FormStatistics(Program& program, QWidget* parent)
     gridLayout->setVerticalSpacing(2);
     m_header = new QLabel(m_grid);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPixelSize(9);
+    fixed.setPixelSize(8);
     m_header->setFont(fixed);
     gridLayout->addWidget(m_header, 0, 0, 1, 5);
 
@@ -109,8 +109,9 @@ FormStatistics::FormStatistics(Program& program, QWidget* parent)
     layout->addWidget(m_progress);
     layout->addWidget(m_bar);
 
-    auto* counters = new QHBoxLayout;
-    auto addCounter = [&](const QString& labelName, const QString& boxName) {
+    auto* counters = new QGridLayout;
+    counters->setVerticalSpacing(2);
+    auto addCounter = [&](int row, const QString& labelName, const QString& boxName) {
         auto* label = new QLabel(this);
         label->setObjectName(labelName);
         m_captions.insert(labelName, label);
@@ -119,12 +120,12 @@ FormStatistics::FormStatistics(Program& program, QWidget* parent)
         m_boxes.insert(boxName, box);
         m_hideable.insert(labelName, label);
         m_hideable.insert(boxName, box);
-        counters->addWidget(label);
-        counters->addWidget(box);
+        counters->addWidget(label, row, 0);
+        counters->addWidget(box, row, 1);
     };
-    addCounter(QStringLiteral("LabelCounter"), QStringLiteral("TextCounter"));
-    counters->addStretch();
-    addCounter(QStringLiteral("Labelmaxcounter"), QStringLiteral("Textmaxcounter"));
+    addCounter(0, QStringLiteral("LabelCounter"), QStringLiteral("TextCounter"));
+    addCounter(1, QStringLiteral("Labelmaxcounter"), QStringLiteral("Textmaxcounter"));
+    counters->setColumnStretch(2, 1);
     layout->addLayout(counters);
 
     auto* debugFrame = new QGroupBox(this);

@@ -19,6 +19,10 @@ class FormStatistics : public QWidget
 public:
     explicit FormStatistics(Program& program, QWidget* parent = nullptr);
 
+    // The window has the size the sheet gives it, whatever its content would like; the
+    // main frame sizes its child windows by this.
+    QSize sizeHint() const override { return minimumSize(); }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QtTest>
@@ -71,14 +73,26 @@ private Q_SLOTS:
                  QStringLiteral("9"));
     }
 
+    // Inside the main frame, as the program shows it: the frame sizes its child windows by
+    // their size hint, which must not let the trace box's wishes stretch the window.
     void debuggingWindowIsTallerAndShowsTheTrace()
     {
+        QMdiArea area;
+        area.resize(1000, 900);
         TestProgram plain;
-        auto normal = open(plain);
+        plain.program().statistics.show();
+        auto* normal = new FormStatistics(plain.program());
+        QMdiSubWindow* normalFrame = area.addSubWindow(normal);
         TestProgram t;
         t.state().switchDebugging = true;
-        auto debugging = open(t);
+        t.program().statistics.show();
+        auto* debugging = new FormStatistics(t.program());
+        QMdiSubWindow* debuggingFrame = area.addSubWindow(debugging);
+        area.show();
+        normalFrame->show();
+        debuggingFrame->show();
         QCOMPARE(debugging->height() - normal->height(), twipsToPixels(2145));
+        QCOMPARE(debuggingFrame->height() - normalFrame->height(), twipsToPixels(2145));
         QCOMPARE(debugging->width(), normal->width());
         QVERIFY(debugging->findChild<QGroupBox*>(QStringLiteral("Frame2"))->isVisible());
         t.program().statistics.setText(QStringLiteral("Text_debugs"),
