@@ -5,6 +5,7 @@
 #include "app/TextNumber.h"
 #include "app/WindowPlacement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -120,7 +121,7 @@ QString StatisticsSheet::text(const QString& name) const
 void StatisticsSheet::setText(const QString& name, const QString& text)
 {
     if (name == QLatin1String("ProgressBar")) {
-        setProgressBar(static_cast<int>(std::lround(textNumber(text))));
+        setProgressBar(static_cast<int>(std::lround(std::clamp(textNumber(text), -1.0, 101.0))));
         return;
     }
     const auto it = m_texts.find(name);

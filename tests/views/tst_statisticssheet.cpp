@@ -205,6 +205,8 @@ private Q_SLOTS:
         QCOMPARE(sheet.progressBar(), 100);
         sheet.setProgressBar(-5);
         QCOMPARE(sheet.progressBar(), 0);
+        sheet.setText(QStringLiteral("ProgressBar"), QStringLiteral("1e300"));
+        QCOMPARE(sheet.progressBar(), 100);
 
         sheet.setText(QStringLiteral("dbrecords(0)"), QStringLiteral(" Tables "));
         QCOMPARE(sheet.text(QStringLiteral("dbrecords(0)")), QStringLiteral(" Tables "));
