@@ -8,6 +8,26 @@
 
 namespace {
 
+// Masks every occurrence of a secret that stands on its own: one inside a longer word is a
+// coincidence ("sql" in "sqlite"), not a quotation of the secret.
+QString maskStandalone(QString text, const QString& secret)
+{
+    const QString mask = QStringLiteral("********");
+    qsizetype at = 0;
+    while ((at = text.indexOf(secret, at)) >= 0) {
+        const qsizetype end = at + secret.size();
+        const bool glued = (at > 0 && text[at - 1].isLetterOrNumber() && secret.front().isLetterOrNumber()) ||
+                           (end < text.size() && text[end].isLetterOrNumber() && secret.back().isLetterOrNumber());
+        if (glued) {
+            at = end;
+            continue;
+        }
+        text.replace(at, secret.size(), mask);
+        at += mask.size();
+    }
+    return text;
+}
+
 // Drivers are free to quote the connection string in their messages; a password must never
 // reach an error report or a log that way.
 DbError withoutSecrets(const DbError& error, const ConnectionString& attributes)
@@ -18,7 +38,7 @@ DbError withoutSecrets(const DbError& error, const ConnectionString& attributes)
     if (!full.isEmpty())
         description.replace(full, QStringLiteral("<connection string>"));
     if (password.size() >= 3) // shorter ones would blot out ordinary words
-        description.replace(password, QStringLiteral("********"));
+        description = maskStandalone(description, password);
     return DbError(error.number(), description, error.sqlstate());
 }
 

@@ -37,6 +37,11 @@ public:
         if (context.user == QLatin1String("intruder"))
             throw DbError(-103, QStringLiteral("Invalid user ID or password"),
                           QStringLiteral("28000"));
+        // A careless engine that quotes the password, once on its own and once by chance
+        // inside a longer word.
+        if (context.user == QLatin1String("quoted"))
+            throw DbError(-103, QStringLiteral("password '%1' refused by %1lite").arg(context.password),
+                          QStringLiteral("28000"));
         // Untouched by translate(): a ';' here would otherwise be split.
         session.executeRaw(QStringLiteral("create table if not exists attach_log(note text)"));
         session.executeRaw(QStringLiteral("insert into attach_log values('a;b')"));
@@ -75,6 +80,7 @@ private slots:
 
     void theDialectAttachesWithTheConnectionsContext();
     void aRefusedLoginLeavesTheConnectionClosed();
+    void aQuotedPasswordIsMasked();
     void severalStatementsStopAtTheFirstError();
     void aQueryMayNeedStatementsBeforeIt();
     void anEmptyTranslationRunsNothing_data();
@@ -157,6 +163,15 @@ void TestDialectHook::aRefusedLoginLeavesTheConnectionClosed()
     connection.open(QStringLiteral("mt"), QStringLiteral("sql"));
     QCOMPARE(connection.state(), 1);
     QVERIFY(!connection.lastError());
+}
+
+void TestDialectHook::aQuotedPasswordIsMasked()
+{
+    OdbcConnection connection(dialects());
+    connection.setConnectionString(QStringLiteral("DSN=VarrowHook"));
+    connection.open(QStringLiteral("quoted"), QStringLiteral("sql"));
+    QVERIFY(connection.lastError());
+    QCOMPARE(connection.lastError()->description(), QStringLiteral("password '********' refused by sqllite"));
 }
 
 void TestDialectHook::severalStatementsStopAtTheFirstError()

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class Program;
+struct SessionState;
+
+// The record appended to errors.log for one failure, CR LF line ends, trailing empty line.
+QString errorLogRecord(const QDateTime& time, double number, const QString& description,
+                       const QString& procedure, const QString& sql, const SessionState& state);
+
+// An error number as the log and the message print it: integral values without decimals.
+QString errorNumberText(double number);
+
+// The common error reporter. Appends the record to errors.log and tells the user. A lost
+// connection is survivable: it sets error occurred, shows the connect dialog and returns.
+// Every other failure ends the process (ProgramExit with status 1) after the message.
+void ReportError(Program& program, double number, const QString& description,
+                 const QString& procedure, const QString& sql);
+
+// True when an error description means the database connection is gone.
+bool isLostConnection(const QString& description);

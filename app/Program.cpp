@@ -1,0 +1,8 @@
+#include "app/Program.h"
+
+Program::Program(Ui& ui_, Clock& clock_, ConnectionFactory& connections_)
+    : ui(ui_), clock(clock_), connections(connections_),
+      settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VARROW")), mainMenu(*this),
+      connectForm(*this)
+{
+}

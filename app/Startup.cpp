@@ -1,0 +1,129 @@
+#include "app/Startup.h"
+
+#include "app/CommandLine.h"
+#include "app/InstanceLock.h"
+#include "app/PhraseFile.h"
+#include "app/PlannedOperations.h"
+#include "app/Program.h"
+#include "app/ProgramExit.h"
+
+#include <cstdio>
+
+namespace {
+
+void assignIfLocated(QString& field, const std::optional<QString>& value)
+{
+    if (value)
+        field = *value;
+}
+
+// An unattended run that could not connect, or lost its connection, must not look like a
+// success to whoever scheduled it.
+int automaticRunStatus(const SessionState& s)
+{
+    return s.errorOccurred || !s.masterConnected || !s.remoteConnected ? 1 : 0;
+}
+
+void runAutomaticMode(Program& program)
+{
+    SessionState& s = program.state;
+    ConnectForm& dialog = program.connectForm;
+    if (s.switchAutoSync) {
+        dialog.ConnectToDatabases();
+        dialog.AutoSync();
+        throw ProgramExit(automaticRunStatus(s));
+    }
+    if (s.switchTransfer) {
+        dialog.ConnectToDatabases();
+        if (!s.errorOccurred && s.newRecordsPending)
+            TransferNewRecords(program);
+        if (!s.errorOccurred && s.modifiedRecordsPending)
+            TransferModifiedRecords(program);
+        throw ProgramExit(automaticRunStatus(s));
+    }
+    if (s.switchTransAll) {
+        dialog.ConnectToDatabases();
+        dialog.close();
+        CreateScratchTable(program);
+        TransferAllRecords(program);
+        return;
+    }
+    dialog.show();
+}
+
+} // namespace
+
+void ParseCommand(Program& program, const QString& line)
+{
+    ConnectForm& dialog = program.connectForm;
+    dialog.load();
+    const CommandKeys keys = parseCommandKeys(line);
+    SessionState& s = program.state;
+    assignIfLocated(s.masterDataSource, keys.mdsn);
+    assignIfLocated(s.masterUser, keys.muid);
+    assignIfLocated(s.masterPassword, keys.mpwd);
+    assignIfLocated(s.remoteDataSource, keys.rdsn);
+    assignIfLocated(s.remoteUser, keys.ruid);
+    assignIfLocated(s.remotePassword, keys.rpwd);
+    assignIfLocated(dialog.masterUser, keys.muid);
+    assignIfLocated(dialog.masterPassword, keys.mpwd);
+    assignIfLocated(dialog.remoteUser, keys.ruid);
+    assignIfLocated(dialog.remotePassword, keys.rpwd);
+    dialog.notify();
+
+    const QString missing = missingKeys(keys);
+    if (!missing.isEmpty()) {
+        const QByteArray warning =
+            QStringLiteral("vrw1: the command line gives no value for %1 (write KEY=value; and "
+                           "RPWD=value last)\n")
+                .arg(missing)
+                .toLocal8Bit();
+        std::fputs(warning.constData(), stderr);
+    }
+}
+
+void runStartup(Program& program, const QString& commandLine, InstanceLock& lock)
+{
+    GetPhrases(program);
+
+    if (!lock.tryLock()) {
+        program.ui.setBusy(false);
+        program.ui.message({program.phrase(542), program.phrase(101), MessageIcon::Critical,
+                            MessageButtons::Ok, std::nullopt});
+        throw ProgramExit(0);
+    }
+
+    SessionState& s = program.state;
+    s.switchDebugging = false;
+    s.commandLine = commandLine.trimmed();
+    switch (commandSwitch(s.commandLine)) {
+    case CommandSwitch::AutoSync:
+        s.switchAutoSync = true;
+        break;
+    case CommandSwitch::Transfer:
+        s.switchTransfer = true;
+        break;
+    case CommandSwitch::TransAll:
+        s.switchTransAll = true;
+        break;
+    case CommandSwitch::Debugging:
+        s.switchDebugging = true;
+        break;
+    case CommandSwitch::None:
+        break;
+    }
+    if (s.commandLine.size() > 9)
+        ParseCommand(program, s.commandLine);
+
+    program.menus.applyPhrases(s.phrases);
+    program.menus.DisableMenus();
+
+    try {
+        runAutomaticMode(program);
+    } catch (const NotAvailable& missing) {
+        program.ui.setBusy(false);
+        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Critical, MessageButtons::Ok,
+                            std::nullopt});
+        throw ProgramExit(1);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+// The change log (mt.qel_vr_log, Remote Database) and the transfer history
+// (mt.qel_vr_transfer_log, Master Database): the statements every transfer and the menus
+// share. Keys and values pasted between quotes have their quotes doubled.
+namespace ChangeLog {
+
+// The eleven kinds of rows the log speaks of, by their affected_table value.
+enum class Family {
+    Inventory,
+    Calibration,
+    Standards,
+    CalResults,
+    Results,
+    ResultsRaw,
+    Location,
+    Repair,
+    Customers,
+    ValField,
+    ValLinkData,
+};
+
+// "INVENTORY", "RESULTS_RAW", ...: the affected_table value of a family.
+QString affectedTable(Family family);
+// The table of a family, as the schema names it ("inventory", "results_raw", ...).
+QString tableName(Family family);
+
+// Counting pending rows of one action ("INS", "UPD", "DEL") for the menus.
+QString pendingCountQuery(const QString& action);
+// This workstation's history rows, counted for the menus.
+QString historyCountQuery(const QString& hostName);
+
+// Empties a change log; sent to either database.
+QString clearStatement();
+
+// Stamps the INS entry of a row of a single-key table as carried.
+QString stampInserted(const QString& key);
+// Stamps INS and DEL entries of a two-part key (standards, calibration results).
+QString stampPair(const QString& ctag, const QString& secondKey);
+// Stamps the INS entry of a full or raw result row (family Results or ResultsRaw).
+QString stampResult(Family family, const QString& ctag, const QString& rowNumber);
+
+} // namespace ChangeLog
