@@ -1,0 +1,78 @@
+#include "schema/DemoOdbcFiles.h"
+
+#include "schema/DemoNames.h"
+#include "schema/SchemaError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+void writeText(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text.toUtf8()) < 0 ||
+        !file.commit())
+        throw SchemaError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+QString dataSource(const DemoNames::DataSource& source, const QString& database,
+                   const QString& extension)
+{
+    QString section = QStringLiteral("[%1]\n").arg(source.dsn);
+    const QList<QPair<QString, QString>> keys = {
+        {QStringLiteral("Description"), source.description},
+        {QStringLiteral("Driver"), DemoNames::driver},
+        {QStringLiteral("Database"), database},
+        {QStringLiteral("NoCreat"), QStringLiteral("1")},
+        {QStringLiteral("JournalMode"), QStringLiteral("WAL")},
+        {QStringLiteral("SyncPragma"), QStringLiteral("NORMAL")},
+        {QStringLiteral("LoadExt"), extension},
+        {QStringLiteral("DatabaseName"), source.database},
+        {QStringLiteral("EngineName"), source.engine},
+        {QStringLiteral("MachineName"), source.machine},
+    };
+    for (const auto& [key, value] : keys)
+        section += key + QLatin1Char('=') + value + QLatin1Char('\n');
+    return section + QLatin1Char('\n');
+}
+
+} // namespace
+
+void DemoOdbcFiles::write(const QString& folder, const Paths& paths)
+{
+    const QString driverSection = DemoNames::driver;
+    writeText(QDir(folder).filePath(QStringLiteral("odbcinst.ini")),
+              QStringLiteral("[ODBC Drivers]\n%1=Installed\n\n"
+                             "[%1]\n"
+                             "Description=%1 (SQLite)\n"
+                             "Driver=%2\n"
+                             "Setup=%2\n"
+                             "UsageCount=1\n")
+                  .arg(driverSection, paths.driver));
+
+    QString odbc = QStringLiteral("[ODBC Data Sources]\n%1=%3\n%2=%3\n\n")
+                       .arg(DemoNames::master.dsn, DemoNames::remote.dsn, driverSection);
+    odbc += dataSource(DemoNames::master, paths.masterDatabase, paths.extension);
+    odbc += dataSource(DemoNames::remote, paths.remoteDatabase, paths.extension);
+    writeText(QDir(folder).filePath(QStringLiteral("odbc.ini")), odbc);
+}
+
+QString DemoOdbcFiles::installedDriver()
+{
+    QStringList folders = {QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc"),
+                           QStringLiteral("/usr/lib/aarch64-linux-gnu/odbc")};
+    for (const QFileInfo& arch :
+         QDir(QStringLiteral("/usr/lib")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        folders.append(arch.absoluteFilePath() + QStringLiteral("/odbc"));
+    folders << QStringLiteral("/usr/lib/odbc") << QStringLiteral("/usr/lib64")
+            << QStringLiteral("/usr/local/lib") << QStringLiteral("/usr/lib");
+    for (const QString& folder : folders) {
+        const QString candidate = folder + QStringLiteral("/libsqlite3odbc.so");
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).absoluteFilePath();
+    }
+    return {};
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The ODBC configuration of a demo workspace: odbcinst.ini registers the SQLite ODBC driver
+// under the stand-in's name, odbc.ini names the master and the remote data source. Neither
+// file holds a user name or a password.
+class DemoOdbcFiles
+{
+public:
+    struct Paths
+    {
+        QString masterDatabase; // absolute paths of the database files as they will stay
+        QString remoteDatabase;
+        QString extension; // varrow_sqlext.so
+        QString driver;    // the SQLite ODBC driver library
+    };
+
+    // Writes odbcinst.ini and odbc.ini into the folder. Throws SchemaError.
+    static void write(const QString& folder, const Paths& paths);
+
+    // The installed SQLite ODBC driver (libsqlite3odbc.so), or empty when none is found.
+    static QString installedDriver();
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// What a demo workspace holds (see DemoWorkspace).
+struct DemoOptions
+{
+    // The state of the remote copy after it was made from the master.
+    enum class Remote
+    {
+        FieldWork,   // field work of every kind: inserts, updates and deletes, all logged
+        InsertsOnly, // only new rows were logged
+        UpdatesOnly, // only column updates were logged
+        Untouched,   // prepared as a remote copy, nothing done on it yet (empty change log)
+        Unprepared,  // a copy never prepared by this program: no change log, no triggers
+    };
+
+    int items = 300;  // inventory items of the master, before the field work
+    quint32 seed = 1; // the same seed and size give the same databases
+    Remote remote = Remote::FieldWork;
+    QString schemaVersion = QStringLiteral("8.2.0"); // dbconfig.version of both databases
+    bool overwrite = false;                          // replace the workspace files when they exist
+    QString extensionPath; // varrow_sqlext.so; empty: beside the running program
+    QString driverPath;    // the SQLite ODBC driver; empty: the installed one
+};

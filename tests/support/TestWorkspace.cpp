@@ -1,0 +1,80 @@
+#include "tests/support/TestWorkspace.h"
+
+#include "schema/SchemaError.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+
+TestWorkspace::TestWorkspace() : TestWorkspace(small()) {}
+
+TestWorkspace::TestWorkspace(const DemoOptions& options, Odbc odbc)
+{
+    if (!m_folder.isValid()) {
+        m_error = QStringLiteral("no temporary folder: ") + m_folder.errorString();
+        return;
+    }
+    DemoOptions wanted = options;
+    if (wanted.extensionPath.isEmpty())
+        wanted.extensionPath =
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so"));
+    try {
+        m_report = DemoWorkspace::create(m_folder.path(), wanted);
+    } catch (const SchemaError& e) {
+        m_error = e.message();
+        return;
+    }
+    if (odbc == PointOdbcHere) {
+        qputenv("ODBCSYSINI", QFile::encodeName(m_folder.path()));
+        qputenv("ODBCINI", QFile::encodeName(m_report.odbcIni));
+    }
+}
+
+DemoOptions TestWorkspace::small(DemoOptions::Remote remote)
+{
+    DemoOptions options;
+    options.items = 24;
+    options.seed = 7;
+    options.remote = remote;
+    return options;
+}
+
+std::unique_ptr<SqliteDatabase> TestWorkspace::openMaster() const
+{
+    auto db =
+        std::make_unique<SqliteDatabase>(m_report.masterFile, SqliteDatabase::Mode::OpenExisting);
+    db->loadExtension(m_report.extension);
+    return db;
+}
+
+std::unique_ptr<SqliteDatabase> TestWorkspace::openRemote() const
+{
+    auto db =
+        std::make_unique<SqliteDatabase>(m_report.remoteFile, SqliteDatabase::Mode::OpenExisting);
+    db->loadExtension(m_report.extension);
+    return db;
+}
+
+TestWorkspace::IsqlResult TestWorkspace::isql(const QString& dataSource, const QString& user,
+                                              const QString& password,
+                                              const QString& statements) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ODBCSYSINI"), m_folder.path());
+    environment.insert(QStringLiteral("ODBCINI"), m_report.odbcIni);
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("isql"), {QStringLiteral("-b"), dataSource, user, password});
+    IsqlResult result;
+    if (!process.waitForStarted()) {
+        result.output = QStringLiteral("isql did not start: ") + process.errorString();
+        return result;
+    }
+    process.write(statements.toUtf8());
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    result.output = QString::fromUtf8(process.readAll());
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
