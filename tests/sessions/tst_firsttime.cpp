@@ -67,13 +67,17 @@ private Q_SLOTS:
     {
         auto t = m_fixture.program();
         t->state().switchTransAll = true;
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("ben"), QStringLiteral("ben3"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
         try {
             t->program().connectForm.ConnectToDatabases();
         } catch (const NotAvailable&) {
         }
         QVERIFY(!t->state().firstTime);
-        QVERIFY(!t->ui.texts().contains(t->program().phrase(541)));
+        QVERIFY(t->ui.messages.isEmpty());
+        // The maintenance menus are set up for the merge.
+        QVERIFY(t->program().menus.isEnabled(MenuId::mnuAllRecords));
+        QVERIFY(!t->program().menus.isVisible(MenuId::mnuTransfer));
+        QCOMPARE(t->program().menus.caption(MenuId::mnuAdministration), t->program().phrase(301));
     }
 };
 

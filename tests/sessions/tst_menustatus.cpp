@@ -29,6 +29,8 @@ private Q_SLOTS:
         QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
         m_fixture.workspace.openRemote()->exec(
             QStringLiteral("create table log_kept as select * from qel_vr_log"));
+        // No run has been recorded for this workstation yet.
+        m_fixture.workspace.openMaster()->exec(QStringLiteral("delete from qel_vr_transfer_log"));
     }
 
     void init()
@@ -96,7 +98,7 @@ private Q_SLOTS:
     void theMasterLogIsEmptiedOnEveryRecount()
     {
         auto master = m_fixture.workspace.openMaster();
-        master->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,action) values('stray','INVENTORY','INS')"));
+        master->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,action,event_date) values('stray','INVENTORY','INS','2011-06-14 10:00:00.000')"));
         m_t->program().mainMenu.UpdateMenuStatus();
         QCOMPARE(master->scalar(QStringLiteral("select count(*) from qel_vr_log")).toInt(), 0);
     }
