@@ -10,6 +10,8 @@
 #include "db/Sessions.h"
 
 #include <cmath>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,12 +76,13 @@ QString folderOf(const QString& file)
 
 QString operatingSystemUser()
 {
-    for (const char* variable : {"USERNAME", "USER", "LOGNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty())
-            return name;
-    }
-    return QString();
+    // The variable the history has always recorded, else the account the process runs as.
+    const QString name = qEnvironmentVariable("USERNAME");
+    if (!name.isEmpty())
+        return name;
+    if (const passwd* account = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+    return qEnvironmentVariable("USER");
 }
 
 } // namespace

@@ -126,7 +126,11 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
 
 void FormConnect::run(void (ConnectForm::*command)())
 {
-    runGuarded([this, command] { runAvailable(m_program, [this, command] { (m_form.*command)(); }); });
+    Program& program = m_program;
+    ConnectForm& form = m_form;
+    runGuarded([&program, &form, command] {
+        runAvailable(program, [&form, command] { (form.*command)(); });
+    });
 }
 
 void FormConnect::refresh()

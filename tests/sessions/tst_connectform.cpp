@@ -1,0 +1,291 @@
+#include "app/ProgramExit.h"
+#include "app/Settings.h"
+#include "app/StartupFunctions.h"
+#include "db/Sessions.h"
+#include "tests/sessions/SessionFixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+using Field = ConnectForm::Field;
+
+class TestConnectForm : public QObject
+{
+    Q_OBJECT
+
+    SessionFixture m_fixture;
+
+    // Adds a data source of another driver; only the engine's own are offered.
+    void addForeignDataSource()
+    {
+        const DemoWorkspace::Report& r = m_fixture.workspace.report();
+        QFile drivers(r.odbcinstIni);
+        QVERIFY(drivers.open(QIODevice::Append));
+        drivers.write("\n[Plain SQLite]\nDriver=" + r.driver.toUtf8() + "\n");
+        QFile sources(r.odbcIni);
+        QVERIFY(sources.open(QIODevice::Append));
+        sources.write("\n[PlainSource]\nDriver=Plain SQLite\nDatabase=" + r.masterFile.toUtf8() + "\n");
+    }
+
+    static int connect(TestProgram& t)
+    {
+        try {
+            t.program().connectForm.ConnectToDatabases();
+        } catch (const ProgramExit& exit) {
+            return exit.code();
+        }
+        return -1;
+    }
+
+    static QString failure(TestProgram& t, int phrase)
+    {
+        return t.program().phrase(phrase) + QStringLiteral("\r\n\r\n") + t.program().phrase(137);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+        addForeignDataSource();
+    }
+
+    void loadingListsTheEnginesDataSourcesAndTheSavedChoices()
+    {
+        auto t = m_fixture.program();
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterDatasource"), QStringLiteral("varrowmaster"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource"), QStringLiteral("GoneSource"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername"), QStringLiteral("anna"));
+        t->state().autosyncRunning = true;
+        ConnectForm& form = t->program().connectForm;
+        form.load();
+        QCOMPARE(form.dataSources, QStringList({"VarrowMaster", "VarrowRemote"}));
+        QCOMPARE(form.masterDataSourceText(), QStringLiteral("VarrowMaster"));
+        QCOMPARE(form.remoteIndex, -1); // no longer configured: no selection
+        QCOMPARE(form.masterUser, QStringLiteral("anna"));
+        QVERIFY(form.masterPassword.isEmpty());
+        QCOMPARE(form.tabOrder.first(), Field::TextMasterPassword);
+        QCOMPARE(form.tabOrder.last(), Field::CommandExit);
+        QCOMPARE(form.leftTwips, 975.0);
+        QCOMPARE(form.topTwips, 1980.0);
+        QVERIFY(!t->state().autosyncRunning);
+        QVERIFY(!t->program().menus.isEnabled(MenuId::mnuTransfer));
+
+        form.leftTwips = 1500;
+        form.close();
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("FormConnect"), QStringLiteral("Left")), QStringLiteral("1500"));
+        QVERIFY(t->program().menus.isEnabled(MenuId::mnuReLogin));
+    }
+
+    void aNormalConnectGathersTheFactsAndSetsTheMenus()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral(" mt "), QStringLiteral("sql"), QStringLiteral("anna"), QStringLiteral("anna4"));
+        QCOMPARE(connect(*t), -1);
+        const SessionState& s = t->state();
+        QVERIFY(t->ui.messages.isEmpty());
+        QVERIFY(s.masterConnected && s.remoteConnected);
+        QCOMPARE(s.masterUser, QStringLiteral("mt"));
+        QCOMPARE(s.masterUserSegregate, QStringLiteral("MT"));
+        QCOMPARE(s.masterUserLevel, qint16(5));
+        QCOMPARE(s.remoteUserSegregate, QStringLiteral("MT"));
+        QCOMPARE(s.remoteUserLevel, qint16(4));
+        QCOMPARE(s.remoteDatabaseFile, m_fixture.workspace.report().remoteFile);
+        QCOMPARE(s.remoteDatabaseFolder, QFileInfo(m_fixture.workspace.report().remoteFile).absolutePath());
+        QCOMPARE(s.remoteSchemaVersion, QStringLiteral("8"));
+        QVERIFY(!s.remoteMachineName.isEmpty());
+        QVERIFY(!s.masterEngineName.isEmpty());
+        QVERIFY(!s.operatingSystemUser.isEmpty());
+        QVERIFY(s.newRecordsPending && s.modifiedRecordsPending);
+        QVERIFY(!t->program().connectForm.isLoaded());
+        QVERIFY(t->program().menus.isEnabled(MenuId::mnuNewRecords));
+        QVERIFY(t->program().menus.isEnabled(MenuId::mnuReLogin));
+        // The typed names are saved as typed.
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername")), QStringLiteral(" mt "));
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource")), QStringLiteral("VarrowRemote"));
+
+        const QStringList texts = m_fixture.recording.log()->texts();
+        QVERIFY(texts.contains(QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'anna'")));
+        QVERIFY(texts.contains(QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action='INS'")));
+        QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log;commit")));
+    }
+
+    void anEmptyFieldStopsTheConnect_data()
+    {
+        QTest::addColumn<bool>("autosync");
+        QTest::addColumn<int>("phrase");
+        QTest::newRow("connect") << false << 135;
+        QTest::newRow("autosync") << true << 139;
+    }
+    void anEmptyFieldStopsTheConnect()
+    {
+        QFETCH(bool, autosync);
+        QFETCH(int, phrase);
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral(" "), QString());
+        t->state().autosyncRunning = autosync;
+        QCOMPARE(connect(*t), -1);
+        QCOMPARE(t->ui.messages.size(), 1);
+        QCOMPARE(t->ui.messages[0].text, t->program().phrase(phrase));
+        QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Incomplete"));
+        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Exclamation);
+        // A blank counts as content: the first empty field is the remote password.
+        QCOMPARE(t->program().connectForm.focus, std::optional<Field>(Field::TextRemotePassword));
+        QVERIFY(!t->state().autosyncRunning);
+        QVERIFY(!t->state().remoteConnected);
+    }
+
+    void aWrongRemotePasswordFailsAfterTenChecks()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("wrong"));
+        QCOMPARE(connect(*t), -1);
+        QCOMPARE(t->clock.sleptMs, 10000);
+        QCOMPARE(t->ui.messages.size(), 1);
+        QCOMPARE(t->ui.messages[0].text, failure(*t, 493));
+        QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
+        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
+        const ConnectForm& form = t->program().connectForm;
+        QVERIFY(form.remotePassword.isEmpty());
+        QCOMPARE(form.masterPassword, QStringLiteral("sql"));
+        QCOMPARE(form.focus, std::optional<Field>(Field::TextRemotePassword));
+        QVERIFY(!t->state().remoteConnected && !t->state().masterConnected);
+    }
+
+    void aWrongMasterPasswordLeavesTheRemoteConnected()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QString(), QString(), QStringLiteral("mt"), QStringLiteral("sql"));
+        t->program().connectForm.masterUser = QStringLiteral("mt");
+        t->program().connectForm.masterPassword = QStringLiteral("nope");
+        QCOMPARE(connect(*t), -1);
+        QCOMPARE(t->ui.texts(), QStringList{failure(*t, 136)});
+        QVERIFY(t->state().remoteConnected);
+        QVERIFY(!t->state().masterConnected);
+        QVERIFY(t->program().connectForm.masterPassword.isEmpty());
+        QCOMPARE(t->program().connectForm.focus, std::optional<Field>(Field::TextMasterPassword));
+    }
+
+    void rightsAreChecked_data()
+    {
+        QTest::addColumn<QString>("masterUser");
+        QTest::addColumn<QString>("masterPassword");
+        QTest::addColumn<QString>("remoteUser");
+        QTest::addColumn<QString>("remotePassword");
+        QTest::addColumn<int>("phrase");
+        QTest::addColumn<QList<Field>>("emptied");
+        const QList<Field> all = {Field::TextMasterUsername, Field::TextMasterPassword,
+                                  Field::TextRemoteUsername, Field::TextRemotePassword};
+        QTest::newRow("level 3") << "ben" << "ben3" << "mt" << "sql" << 566 << all;
+        QTest::newRow("master outside MT") << "carla" << "carla5" << "mt" << "sql" << 561 << all;
+        QTest::newRow("remote outside MT") << "mt" << "sql" << "carla" << "carla5" << 561
+                                           << QList<Field>{Field::TextRemoteUsername, Field::TextRemotePassword};
+        QTest::newRow("level 4 passes") << "anna" << "anna4" << "mt" << "sql" << 0 << QList<Field>{};
+    }
+    void rightsAreChecked()
+    {
+        QFETCH(QString, masterUser);
+        QFETCH(QString, masterPassword);
+        QFETCH(QString, remoteUser);
+        QFETCH(QString, remotePassword);
+        QFETCH(int, phrase);
+        QFETCH(QList<Field>, emptied);
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, masterUser, masterPassword, remoteUser, remotePassword);
+        t->state().autosyncRunning = true;
+        QCOMPARE(connect(*t), -1);
+        ConnectForm& form = t->program().connectForm;
+        if (phrase == 0) {
+            QVERIFY(t->ui.messages.isEmpty());
+            QVERIFY(t->state().masterConnected);
+            QVERIFY(t->state().autosyncRunning);
+            return;
+        }
+        QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(phrase)});
+        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Exclamation);
+        QVERIFY(!t->state().masterConnected && !t->state().remoteConnected);
+        QVERIFY(!t->state().autosyncRunning);
+        QVERIFY(form.isLoaded());
+        QVERIFY(t->ui.isWindowOpen(Window::Connect));
+        for (Field f : emptied)
+            QVERIFY(form.text(f).isEmpty());
+        // The dialog was loaded afresh: the other user name comes back from the settings,
+        // and, as always after a load, no password is filled in.
+        if (!emptied.contains(Field::TextMasterUsername))
+            QCOMPARE(form.masterUser, masterUser);
+        QVERIFY(form.masterPassword.isEmpty());
+        QCOMPARE(form.tabOrder.mid(0, emptied.size()), emptied);
+        QCOMPARE(form.focus, std::optional<Field>(emptied.first()));
+    }
+
+    void commandLineRunsSkipTheRightsChecks()
+    {
+        auto t = m_fixture.program();
+        t->state().switchTransfer = true;
+        SessionFixture::typeIn(*t, QStringLiteral("carla"), QStringLiteral("carla5"), QStringLiteral("ben"), QStringLiteral("ben3"));
+        QCOMPARE(connect(*t), -1);
+        QVERIFY(t->ui.messages.isEmpty());
+        QVERIFY(t->state().masterConnected && t->state().remoteConnected);
+        QVERIFY(t->state().newRecordsPending);
+        QCOMPARE(t->state().masterUserSegregate, QStringLiteral("LAB1"));
+    }
+
+    void aMissingScratchTableStopsTheConnect()
+    {
+        m_fixture.workspace.openMaster()->exec(QStringLiteral("drop table qel_vr_scratch"));
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        QCOMPARE(connect(*t), -1);
+        m_fixture.workspace.openMaster()->exec(
+            QStringLiteral("CREATE TABLE qel_vr_scratch (asset CHAR(80) COLLATE NOCASE,mtag CHAR(80) COLLATE NOCASE,xtag CHAR(80) COLLATE NOCASE)"));
+        QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(539)});
+        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
+        QVERIFY(t->state().masterConnected && t->state().remoteConnected);
+        QVERIFY(!t->program().menus.isEnabled(MenuId::mnuTransfer));
+    }
+
+    void theSameDataSourceTwiceAsksToExit()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        t->program().connectForm.masterIndex = t->program().connectForm.remoteIndex;
+        t->ui.script = {Answer::No, Answer::No};
+        QCOMPARE(connect(*t), -1);
+        QCOMPARE(t->ui.messages[0].text, t->program().phrase(535));
+        QCOMPARE(t->ui.messages[0].title, t->program().phrase(549));
+        QVERIFY(!t->program().menus.isEnabled(MenuId::mnuTransfer));
+        QVERIFY(!t->program().menus.isEnabled(MenuId::mnuNewRecords) ||
+                !t->program().menus.isEnabled(MenuId::mnuGetDatabase));
+        t->ui.script = {Answer::Yes};
+        QCOMPARE([&] {
+            try {
+                t->program().mainMenu.UpdateMenuStatus();
+            } catch (const ProgramExit& exit) {
+                return exit.code();
+            }
+            return -1;
+        }(), 0);
+    }
+
+    void userNamesInStatementsHaveTheirQuotesDoubled()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        QCOMPARE(connect(*t), -1);
+        m_fixture.recording.log()->clear();
+        t->state().masterUser = QStringLiteral("o'brien");
+        int status = -1;
+        try {
+            StartupFunctions(t->program());
+        } catch (const ProgramExit& exit) {
+            status = exit.code();
+        }
+        // No such user: the row is missing, which is fatal, but the statement stayed whole.
+        QCOMPARE(status, 1);
+        QVERIFY(m_fixture.recording.log()->texts().contains(
+            QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'o''brien'")));
+        QVERIFY(t->ui.messages.last().text.contains(QLatin1String("VRW1,StartupFunctions")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnectForm)
+#include "tst_connectform.moc"

@@ -1,0 +1,135 @@
+#include "app/PlannedOperations.h"
+#include "app/ProgramExit.h"
+#include "db/Sessions.h"
+#include "tests/sessions/SessionFixture.h"
+
+#include <QtTest>
+
+// The menus after a connect, for change logs of every shape. One workspace serves all cases:
+// its log is kept aside once and put back, filtered, before each case.
+class TestMenuStatus : public QObject
+{
+    Q_OBJECT
+
+    SessionFixture m_fixture;
+    std::unique_ptr<TestProgram> m_t;
+
+    void keepOnly(const QString& condition)
+    {
+        auto remote = m_fixture.workspace.openRemote();
+        remote->exec(QStringLiteral("delete from qel_vr_log"));
+        remote->exec(QStringLiteral("insert into qel_vr_log select * from log_kept where ") + condition);
+    }
+
+    MenuModel& menus() { return m_t->program().menus; }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+        m_fixture.workspace.openRemote()->exec(
+            QStringLiteral("create table log_kept as select * from qel_vr_log"));
+        // No run has been recorded for this workstation yet.
+        m_fixture.workspace.openMaster()->exec(QStringLiteral("delete from qel_vr_transfer_log"));
+    }
+
+    void init()
+    {
+        m_t = m_fixture.program();
+        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        m_t->program().connectForm.ConnectToDatabases();
+        QVERIFY(m_t->ui.messages.isEmpty());
+    }
+
+    void anEmptyLogLeavesOnlyTheBasicCommands()
+    {
+        keepOnly(QStringLiteral("0"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        for (MenuId id : {MenuId::mnuNewRecords, MenuId::mnuVRLog, MenuId::mnuRunCounter, MenuId::mnuTrans})
+            QVERIFY(!menus().isEnabled(id));
+        for (MenuId id : {MenuId::mnuTransfer, MenuId::mnuGetDatabase, MenuId::mnuReLogin, MenuId::mnuAdministration})
+            QVERIFY(menus().isEnabled(id));
+        QVERIFY(!m_t->state().newRecordsPending && !m_t->state().modifiedRecordsPending);
+    }
+
+    void onlyInsertsMarkBothTransfersPending()
+    {
+        keepOnly(QStringLiteral("action='INS'"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QVERIFY(m_t->state().newRecordsPending);
+        QVERIFY(m_t->state().modifiedRecordsPending);
+        QVERIFY(menus().isEnabled(MenuId::mnuNewRecords));
+        QVERIFY(menus().isEnabled(MenuId::mnuVRLog));
+    }
+
+    void onlyUpdatesRunOnlyTheModifiedRecordsTransfer()
+    {
+        keepOnly(QStringLiteral("action='UPD'"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QVERIFY(!m_t->state().newRecordsPending);
+        QVERIFY(m_t->state().modifiedRecordsPending);
+        QVERIFY(menus().isEnabled(MenuId::mnuNewRecords));
+        m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        // Only the modified-records transfer was asked for.
+        QCOMPARE(m_t->ui.texts(), QStringList{notAvailableText({QStringLiteral("The transfer of modified records")})});
+    }
+
+    void stampedRowsAreNotPending()
+    {
+        keepOnly(QStringLiteral("1"));
+        m_fixture.workspace.openRemote()->exec(QStringLiteral("update qel_vr_log set sync_date='2011-06-14 10:00:00.000'"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QVERIFY(!m_t->state().newRecordsPending && !m_t->state().modifiedRecordsPending);
+    }
+
+    void historyOfThisWorkstationEnablesItsViewer()
+    {
+        keepOnly(QStringLiteral("0"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QVERIFY(!menus().isEnabled(MenuId::mnuTrans));
+        auto master = m_fixture.workspace.openMaster();
+        master->exec(QStringLiteral("insert into qel_vr_transfer_log(host_name,user_name,start_time,transfer_type) values('") +
+                        m_t->state().remoteMachineName + QStringLiteral("','mt','2011-06-14 10:00:00','Synchronize')"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        master->exec(QStringLiteral("delete from qel_vr_transfer_log"));
+        QVERIFY(menus().isEnabled(MenuId::mnuTrans));
+    }
+
+    void theMasterLogIsEmptiedOnEveryRecount()
+    {
+        auto master = m_fixture.workspace.openMaster();
+        master->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,action,event_date) values('stray','INVENTORY','INS','2011-06-14 10:00:00.000')"));
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QCOMPARE(master->scalar(QStringLiteral("select count(*) from qel_vr_log")).toInt(), 0);
+    }
+
+    void reLoginAsksAndDisconnects()
+    {
+        MainMenu& menu = m_t->program().mainMenu;
+        menu.onCommand(MenuId::mnuReLogin); // default No: nothing happens
+        QVERIFY(m_t->state().masterConnected);
+        QCOMPARE(m_t->ui.messages.last().defaultButton, std::optional<Answer>(Answer::No));
+        QCOMPARE(m_t->ui.messages.last().title, m_t->program().phrase(150));
+        m_t->ui.script = {Answer::Yes};
+        menu.onCommand(MenuId::mnuReLogin);
+        QVERIFY(!m_t->state().masterConnected && !m_t->state().remoteConnected);
+        QVERIFY(m_t->program().connectForm.isLoaded());
+        QVERIFY(m_t->ui.isWindowOpen(Window::Connect));
+        QVERIFY(!menus().isEnabled(MenuId::mnuTransfer));
+        // The data sources of the session are kept for the next connect.
+        QCOMPARE(m_t->state().masterDataSource, QStringLiteral("VarrowMaster"));
+    }
+
+    void aLostConnectionOffersTheDialogAgain()
+    {
+        // The engine's connection goes away under the program's feet.
+        m_t->state().remoteConnection->close();
+        m_t->program().mainMenu.UpdateMenuStatus();
+        QVERIFY(m_t->state().errorOccurred);
+        QVERIFY(m_t->ui.messages.last().text.contains(QLatin1String("not connected")));
+        QVERIFY(m_t->ui.isWindowOpen(Window::Connect));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMenuStatus)
+#include "tst_menustatus.moc"
