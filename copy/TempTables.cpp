@@ -155,6 +155,14 @@ void CreateScratchTable(Program& program)
     try {
         if (!userConnection(program, Side::Remote).openRecordset(sql)->eof())
             return;
+        const QString create = QStringLiteral(
+            "CREATE TABLE mt.qel_vr_scratch (asset CHAR(80),mtag CHAR(80),xtag CHAR(80));");
+        if (s.remoteUser.toUpper() == QLatin1String("MT")) {
+            // Signed in as the owner already: a new connection would be the same login.
+            sql = create;
+            userConnection(program, Side::Remote).execute(sql);
+            return;
+        }
         const AdminCredentials credentials = AdminCredentials::load(program);
         if (credentials.ownerPassword.isEmpty()) {
             // Reconnecting without it would only lose the user's working connection.
@@ -172,8 +180,7 @@ void CreateScratchTable(Program& program)
         s.remoteUser = QStringLiteral("MT");
         s.remotePassword = credentials.ownerPassword;
         ConnectToRemote(program);
-        sql = QStringLiteral(
-            "CREATE TABLE mt.qel_vr_scratch (asset CHAR(80),mtag CHAR(80),xtag CHAR(80));");
+        sql = create;
         userConnection(program, Side::Remote).execute(sql);
     } catch (const DbError& e) {
         ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,CreateScratchTable"),

@@ -35,5 +35,6 @@ QString CreateTempTable(Program& program, const QString& tableName, const QStrin
 void DropTempTables(Program& program);
 
 // Makes sure the Remote Database holds the template table mt.qel_vr_scratch. Creating it
-// needs the schema owner: the remote connection is then reopened as "MT" and stays so.
+// needs the schema owner: unless the user is "MT" already, the remote connection is reopened
+// as "MT" with the owner's configured password and stays so.
 void CreateScratchTable(Program& program);
