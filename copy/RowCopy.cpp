@@ -39,8 +39,7 @@ QString valuesText(const Recordset& rs, const QList<CopyColumn>& columns)
 class CopyRun
 {
 public:
-    CopyRun(Program& program, const QString& destTable, const QString& mode)
-        : m_program(program), m_debugging(program.state.switchDebugging)
+    CopyRun(Program& program, const QString& destTable, const QString& mode) : m_program(program)
     {
         CopyState& copy = program.tableCopy;
         if (!copy.traceText.isEmpty())
@@ -49,11 +48,11 @@ public:
                           QStringLiteral(" from ") + mode + crlf;
     }
 
+    // The trace box under DEBUGGING: the transfer's step, this copy's title, this step.
     void step(const QString& text)
     {
-        if (m_debugging)
-            showCopyTrace(m_program,
-                          m_program.tableCopy.traceText + m_program.tableCopy.copyHeader + text);
+        const CopyState& copy = m_program.tableCopy;
+        showCopyTrace(m_program, copy.traceText + copy.copyHeader + text);
     }
 
     void showCount(long count)
@@ -68,7 +67,6 @@ public:
 
 private:
     Program& m_program;
-    bool m_debugging;
 };
 
 } // namespace

@@ -150,14 +150,6 @@ private Q_SLOTS:
         QCOMPARE(FieldFormat::forDomain(domain), (FieldFormat{code, binary}));
     }
 
-    void verbatimColumnsAreSpelledExactly()
-    {
-        QVERIFY(FieldFormat::isVerbatimColumn(QStringLiteral("C2333")));
-        QVERIFY(FieldFormat::isVerbatimColumn(QStringLiteral("C2334")));
-        QVERIFY(!FieldFormat::isVerbatimColumn(QStringLiteral("c2333")));
-        QVERIFY(!FieldFormat::isVerbatimColumn(QStringLiteral("C2335")));
-    }
-
     void resultColumnNames_data()
     {
         QTest::addColumn<QString>("field");

@@ -257,16 +257,6 @@ private Q_SLOTS:
                     .contains(QLatin1String("FormStatistics,FormLoad")));
     }
 
-    void progressLines()
-    {
-        QCOMPARE(StatisticsProgressLog::formatLine(QStringLiteral("Transfer Completed"),
-                                                   QStringLiteral("Successfully"), 100),
-                 QStringLiteral("[100%] Transfer Completed - Successfully"));
-        QCOMPARE(
-            StatisticsProgressLog::formatLine(QStringLiteral("Insert NEW Records "), QString(), 5),
-            QStringLiteral("[  5%] Insert NEW Records"));
-    }
-
     // A few lines a second at most, and never without the last state.
     void progressLinesAreThrottledButComplete()
     {
