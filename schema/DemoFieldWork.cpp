@@ -156,14 +156,18 @@ void FieldWork::inserts()
         const QString ctag = m_newCalibrations.last();
         const QString item =
             firstKey(QStringLiteral("SELECT mtag FROM calibration WHERE ctag = '%1'").arg(ctag));
-        m_db.insert(QStringLiteral("standards"),
-                    {{QStringLiteral("ctag"), ctag},
-                     {QStringLiteral("c2430"), newStandard.mtag},
-                     {QStringLiteral("mtag"), item},
-                     {QStringLiteral("c2431"), newStandard.asset},
-                     {QStringLiteral("c2432"), DemoClock::date(day(2).addMonths(12))},
-                     {QStringLiteral("c2433"), Null},
-                     {QStringLiteral("c2434"), 9}});
+        // The calibration may have picked the new standard already among its own.
+        if (m_db.scalar(QStringLiteral("SELECT count(*) FROM standards WHERE ctag = ? AND c2430 = ?"),
+                        {ctag, newStandard.mtag})
+                .toInt() == 0)
+            m_db.insert(QStringLiteral("standards"),
+                        {{QStringLiteral("ctag"), ctag},
+                         {QStringLiteral("c2430"), newStandard.mtag},
+                         {QStringLiteral("mtag"), item},
+                         {QStringLiteral("c2431"), newStandard.asset},
+                         {QStringLiteral("c2432"), DemoClock::date(day(2).addMonths(12))},
+                         {QStringLiteral("c2433"), Null},
+                         {QStringLiteral("c2434"), 9}});
     }
 
     // The master's own later records, made again in the field under field keys.

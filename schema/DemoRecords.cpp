@@ -276,9 +276,11 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
     for (double nominal : kind.testPoints) {
         const double span =
             nominal == 0 ? kind.rangeMax * kind.accuracy : qAbs(nominal) * kind.accuracy;
-        const double found = nominal + span * m_random.real(-1.2, 1.2);
+        // Instruments read to a resolution, so readings carry a handful of digits, never the
+        // seventeen a computed double would.
+        const double found = rounded(nominal + span * m_random.real(-1.2, 1.2), 6);
         const bool pass = qAbs(found - nominal) <= span;
-        const double left = pass ? found : nominal + span * m_random.real(-0.3, 0.3);
+        const double left = pass ? found : rounded(nominal + span * m_random.real(-0.3, 0.3), 6);
         readings.append(found);
         m_db.insert(QStringLiteral("calresults"),
                     {{QStringLiteral("ctag"), ctag},
@@ -290,8 +292,8 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
                      {QStringLiteral("c2505"), nominal},
                      {QStringLiteral("c2506"), found},
                      {QStringLiteral("c2507"), left},
-                     {QStringLiteral("c2508"), nominal - span},
-                     {QStringLiteral("c2509"), nominal + span},
+                     {QStringLiteral("c2508"), rounded(nominal - span, 6)},
+                     {QStringLiteral("c2509"), rounded(nominal + span, 6)},
                      {QStringLiteral("c2510"), rounded(span / 4, 6)},
                      {QStringLiteral("c2511"), pass ? QStringLiteral("P") : QStringLiteral("F")}});
     }
@@ -316,8 +318,8 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
                                        direction == 0 ? QStringLiteral("rising")
                                                       : QStringLiteral("falling"))},
                              {QStringLiteral("f2602"),
-                              nominal + (nominal == 0 ? kind.rangeMax : qAbs(nominal)) *
-                                            kind.accuracy * m_random.real(-1.0, 1.0)},
+                              rounded(nominal + (nominal == 0 ? kind.rangeMax : qAbs(nominal)) *
+                                                    kind.accuracy * m_random.real(-1.0, 1.0), 6)},
                              {QStringLiteral("f2603"), kind.unit},
                              {QStringLiteral("f2604"),
                               DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
@@ -339,7 +341,7 @@ void DemoRecords::addResults(const QString& ctag, const Item& item, const QDate&
                          {QStringLiteral("mtag"), item.mtag},
                          {QStringLiteral("w2701"),
                           DemoClock::timestamp(date, taken.addMSecs(m_random.between(0, 999)))},
-                         {QStringLiteral("w2702"), reading * (1 + m_random.real(-0.0001, 0.0001))},
+                         {QStringLiteral("w2702"), rounded(reading * (1 + m_random.real(-0.0001, 0.0001)), 6)},
                          {QStringLiteral("w2703"), m_random.between(1, 2)},
                          {QStringLiteral("w2704"),
                           m_random.chance(30) ? QVariant(m_random.bytes(16)) : Null},
