@@ -1,6 +1,7 @@
 #include "app/MainMenu.h"
 
 #include "app/PlannedOperations.h"
+#include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
 #include "app/ProgramExit.h"
 #include "app/ErrorReporter.h"
@@ -8,6 +9,7 @@
 #include "db/Command.h"
 #include "db/Sessions.h"
 #include "sync/ChangeLog.h"
+#include "sync/DroppedChanges.h"
 
 namespace {
 
@@ -89,7 +91,11 @@ void MainMenu::ClearMasterLog()
 void MainMenu::ClearRemoteLog()
 {
     try {
-        userConnection(m_program, Side::Remote).execute(ChangeLog::clearStatement());
+        Connection& remote = userConnection(m_program, Side::Remote);
+        // What has not been transferred is written down before it goes; when it cannot even
+        // be read, the log is left as it is.
+        recordDroppedChanges(m_program, remote);
+        remote.execute(ChangeLog::clearStatement());
     } catch (const DbError&) {
     }
 }

@@ -7,11 +7,6 @@ void TransferNewRecords(Program&)
     throw NotAvailable{QStringLiteral("The transfer of new records")};
 }
 
-void TransferModifiedRecords(Program&)
-{
-    throw NotAvailable{QStringLiteral("The transfer of modified records")};
-}
-
 void TransferAllRecords(Program&)
 {
     throw NotAvailable{QStringLiteral("The merge of all records")};

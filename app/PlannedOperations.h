@@ -14,7 +14,6 @@ struct NotAvailable
 };
 
 void TransferNewRecords(Program& program);
-void TransferModifiedRecords(Program& program);
 void TransferAllRecords(Program& program);
 void CreateRemoteDatabase(Program& program, bool firstTime);
 void ShowChangeLogViewer(Program& program);

@@ -4,6 +4,7 @@
 #include "app/InstanceLock.h"
 #include "app/PhraseFile.h"
 #include "app/PlannedOperations.h"
+#include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
 #include "app/ProgramExit.h"
 #include "copy/TempTables.h"
@@ -19,10 +20,13 @@ void assignIfLocated(QString& field, const std::optional<QString>& value)
 }
 
 // An unattended run that could not connect, or lost its connection, must not look like a
-// success to whoever scheduled it.
-int automaticRunStatus(const SessionState& s)
+// success to whoever scheduled it; one that left entries in syncerr.log says so too.
+int automaticRunStatus(const Program& program)
 {
-    return s.errorOccurred || !s.masterConnected || !s.remoteConnected ? 1 : 0;
+    const SessionState& s = program.state;
+    if (s.errorOccurred || !s.masterConnected || !s.remoteConnected)
+        return 1;
+    return program.tableCopy.syncLogBlocks > 0 ? 2 : 0;
 }
 
 void runAutomaticMode(Program& program)
@@ -32,7 +36,7 @@ void runAutomaticMode(Program& program)
     if (s.switchAutoSync) {
         dialog.ConnectToDatabases();
         dialog.AutoSync();
-        throw ProgramExit(automaticRunStatus(s));
+        throw ProgramExit(automaticRunStatus(program));
     }
     if (s.switchTransfer) {
         dialog.ConnectToDatabases();
@@ -40,7 +44,7 @@ void runAutomaticMode(Program& program)
             TransferNewRecords(program);
         if (!s.errorOccurred && s.modifiedRecordsPending)
             TransferModifiedRecords(program);
-        throw ProgramExit(automaticRunStatus(s));
+        throw ProgramExit(automaticRunStatus(program));
     }
     if (s.switchTransAll) {
         dialog.ConnectToDatabases();

@@ -10,6 +10,7 @@
 #include "views/FormAbout.h"
 #include "views/FormStatistics.h"
 #include "views/StatisticsProgressLog.h"
+#include "views/StatisticsReport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,8 +99,14 @@ int main(int argc, char** argv)
         else
             std::fputs("vrw1: running without windows; stop the process to end it\n", stderr);
     });
-    if (exitPending())
+    if (exitPending()) {
+        // An unattended run ends with what its statistics window would have shown.
+        if (progressLog && program.statistics.isLoaded()) {
+            progressLog->flush();
+            std::fputs(qPrintable(statisticsReport(program.statistics)), stdout);
+        }
         return pendingExitCode();
+    }
     const int status = app.exec();
     return exitPending() ? pendingExitCode() : status;
 }

@@ -20,6 +20,9 @@ struct CopyState
     // Set when a row failed and went to syncerr.log; cleared only when the databases are
     // connected again.
     bool syncError = false;
+    // Blocks written to syncerr.log since the program started (failed rows, and pending
+    // changes that were dropped); an unattended run reports them in its exit status.
+    int syncLogBlocks = 0;
 
     FieldTypeCache fieldTypes;
 };

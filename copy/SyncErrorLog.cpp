@@ -19,4 +19,5 @@ void LogSyncError(Program& program, const QString& errorText, const QString& sta
     appendToLog(logFilePath(program.state, QStringLiteral("syncerr.log")),
                 syncErrorBlock(program.clock.now(), errorText, statementText, procedureName));
     program.tableCopy.syncError = true;
+    ++program.tableCopy.syncLogBlocks;
 }

@@ -1,6 +1,7 @@
 #include "db/ConnectForm.h"
 
 #include "app/PlannedOperations.h"
+#include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
 #include "app/ProgramExit.h"
 #include "app/Settings.h"

@@ -38,6 +38,11 @@ QString tableName(Family family)
     return QString();
 }
 
+bool resultsTakePart(const QString& remoteSchemaVersion)
+{
+    return remoteSchemaVersion.compare(QLatin1String("6.9")) > 0;
+}
+
 QString pendingCountQuery(const QString& action)
 {
     return QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action=") +

@@ -27,6 +27,10 @@ QString affectedTable(Family family);
 // The table of a family, as the schema names it ("inventory", "results_raw", ...).
 QString tableName(Family family);
 
+// Full and raw results take part in transfers only from schema version 7 on: the version's
+// first character compares greater than "6.9" as text.
+bool resultsTakePart(const QString& remoteSchemaVersion);
+
 // Counting pending rows of one action ("INS", "UPD", "DEL") for the menus.
 QString pendingCountQuery(const QString& action);
 // This workstation's history rows, counted for the menus.

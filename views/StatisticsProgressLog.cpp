@@ -10,7 +10,7 @@ StatisticsProgressLog::StatisticsProgressLog(StatisticsSheet& sheet, Clock& cloc
     : m_sheet(sheet), m_clock(clock), m_out(out), m_intervalMs(intervalMs)
 {
     m_later.setSingleShot(true);
-    connect(&m_later, &QTimer::timeout, this, &StatisticsProgressLog::flush);
+    connect(&m_later, &QTimer::timeout, this, &StatisticsProgressLog::writeWhenDue);
     connect(&sheet, &StatisticsSheet::changed, this, &StatisticsProgressLog::onChanged);
     // What the sheet holds before anything ran is no progress worth a line.
     m_lastLine = currentLine();
@@ -40,22 +40,30 @@ void StatisticsProgressLog::flush()
 
 void StatisticsProgressLog::onChanged(const QString& name)
 {
-    const bool wholeSheet = name.isEmpty();
-    if (!wholeSheet && name != QLatin1String("Function") && name != QLatin1String("Progress") &&
+    // A freshly loaded sheet says "completed" until the transfer that opened it writes its
+    // first step: the load is the starting point, not progress.
+    if (name.isEmpty()) {
+        m_lastLine = currentLine();
+        return;
+    }
+    if (name != QLatin1String("Function") && name != QLatin1String("Progress") &&
         name != QLatin1String("ProgressBar"))
         return;
+    // A step sets Function, Progress and the bar one after the other, then lets the event
+    // loop run: the line is considered there, once the step is complete, never half-way.
+    m_later.start(0);
+}
+
+void StatisticsProgressLog::writeWhenDue()
+{
     const QString line = currentLine();
     if (line == m_lastLine)
         return;
     const qint64 since = m_lastWrite.isValid() ? m_lastWrite.msecsTo(m_clock.now()) : m_intervalMs;
-    // A freshly loaded sheet says "completed" until the transfer that opened it writes its
-    // first step, which follows at once: wait for that rather than print the load.
-    if (!wholeSheet && since >= m_intervalMs) {
+    if (since >= m_intervalMs)
         write(line);
-        return;
-    }
-    if (!m_later.isActive())
-        m_later.start(static_cast<int>(std::max<qint64>(m_intervalMs - since, 0)));
+    else
+        m_later.start(static_cast<int>(m_intervalMs - since));
 }
 
 QString StatisticsProgressLog::currentLine() const

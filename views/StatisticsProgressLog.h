@@ -9,10 +9,11 @@
 class Clock;
 class StatisticsSheet;
 
-// Progress lines for runs without windows: each change of the statistics sheet's Function,
-// Progress or ProgressBar becomes "[ 45%] <Function> - <Progress>" on the output, at most
-// one line per interval; a change held back is written when the interval is over, at
-// flush(), or when the log ends, so the last state always appears.
+// Progress lines for runs without windows: the statistics sheet's Function, Progress and
+// ProgressBar become "[ 45%] <Function> - <Progress>" on the output when the event loop next
+// runs (the transfers yield after each step), at most one line per interval; a change held
+// back is written when the interval is over, at flush(), or when the log ends, so the last
+// state always appears.
 class StatisticsProgressLog : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
 
 private:
     void onChanged(const QString& name);
+    void writeWhenDue();
     QString currentLine() const;
     void write(const QString& line);
 

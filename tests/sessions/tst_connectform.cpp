@@ -2,7 +2,7 @@
 #include "app/Settings.h"
 #include "app/StartupFunctions.h"
 #include "db/Sessions.h"
-#include "tests/sessions/SessionFixture.h"
+#include "tests/support/SessionFixture.h"
 
 #include <QFile>
 #include <QtTest>

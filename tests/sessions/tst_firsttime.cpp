@@ -1,6 +1,6 @@
 #include "app/PlannedOperations.h"
 #include "app/StartupFunctions.h"
-#include "tests/sessions/SessionFixture.h"
+#include "tests/support/SessionFixture.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 #include "db/FormConnect.h"
-#include "tests/sessions/SessionFixture.h"
+#include "tests/support/SessionFixture.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "app/PlannedOperations.h"
 #include "app/ProgramExit.h"
 #include "db/Sessions.h"
-#include "tests/sessions/SessionFixture.h"
+#include "tests/support/SessionFixture.h"
 
 #include <QtTest>
 

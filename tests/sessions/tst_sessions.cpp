@@ -1,6 +1,6 @@
 #include "db/AdminCredentials.h"
 #include "db/Sessions.h"
-#include "tests/sessions/SessionFixture.h"
+#include "tests/support/SessionFixture.h"
 #include "tests/support/FailingConnectionFactory.h"
 
 #include <QDir>

@@ -36,6 +36,18 @@ struct SessionFixture
         form.remotePassword = remotePassword;
     }
 
+    // A program signed in as mt on both databases (the connect dialog's way), or null with
+    // the reason in a failed QVERIFY of the caller.
+    std::unique_ptr<TestProgram> signedIn()
+    {
+        auto t = program();
+        typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        t->program().connectForm.ConnectToDatabases();
+        if (!t->state().masterConnected || !t->state().remoteConnected)
+            return nullptr;
+        return t;
+    }
+
     TestWorkspace workspace;
     RecordingConnectionFactory recording;
 };

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class Program;
+
+// The transfer-history row of a synchronisation (new and modified records), written on the
+// Master Database at the end of the modified-records transfer. The per-table counts are read
+// back from the statistics sheet, where the transfers keep them; text values are quoted with
+// their quotes doubled.
+QString synchronizeHistoryStatement(Program& program, const QString& comment);

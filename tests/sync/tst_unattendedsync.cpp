@@ -1,0 +1,99 @@
+#include "tests/support/TestSupport.h"
+#include "tests/support/TestWorkspace.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+// vrw1 run unattended, as a scheduled job would run it: headless, "-TRANSFER" with the six
+// keys, on demo workspaces; judged by its exit status, its output and the two databases.
+class TestUnattendedSync : public QObject
+{
+    Q_OBJECT
+
+    TestWorkspace m_updates{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly)};
+    TestWorkspace m_fieldWork{TestWorkspace::small(DemoOptions::Remote::FieldWork), TestWorkspace::Detached};
+
+    struct Run
+    {
+        int status = -1;
+        QString out, err;
+    };
+
+    static Run transfer(const TestWorkspace& workspace)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VARROW_HEADLESS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("ODBCSYSINI"), workspace.path());
+        env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(testsupport::binaryDir());
+        process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
+                      {QStringLiteral("-TRANSFER"),
+                       QStringLiteral("MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql")});
+        Run run;
+        if (!process.waitForFinished(60000))
+            process.kill();
+        run.status = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    static QString value(SqliteDatabase& db, const QString& sql) { return db.scalar(sql).toString(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_updates.isValid(), qPrintable(m_updates.error()));
+        QVERIFY2(m_fieldWork.isValid(), qPrintable(m_fieldWork.error()));
+    }
+
+    void columnChangesAreSynchronised()
+    {
+        const int history = value(*m_updates.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt();
+        const Run run = transfer(m_updates);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.err.contains(QStringLiteral("[100%] Completed Updating Records - Completed Successfully")), qPrintable(run.err));
+        QVERIFY(run.out.startsWith(QStringLiteral("Data Transfer Statistics\n")));
+        QVERIFY(run.out.contains(QStringLiteral("\nTotals ")));
+        QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        auto master = m_updates.openMaster();
+        QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(), history + 1);
+        QCOMPARE(value(*master, QStringLiteral("select transfer_type from qel_vr_transfer_log where rowid=(select max(rowid) from qel_vr_transfer_log)")),
+                 QStringLiteral("Synchronize"));
+    }
+
+    // A row that cannot be written goes to syncerr.log: the run says so in its status.
+    void rowErrorsEndWithStatusTwo()
+    {
+        auto remote = m_updates.openRemote();
+        const QString mtag = value(*remote, QStringLiteral("select mtag from inventory limit 1"));
+        remote->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+                                    "values('%1','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000')").arg(mtag));
+        // The master refuses that change (a rule of its own, say).
+        m_updates.openMaster()->exec(QStringLiteral("create trigger refuse before update of i4202 on inventory "
+                                                    "begin select raise(abort, 'refused by the master'); end"));
+        const Run run = transfer(m_updates);
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.contains(QStringLiteral("Refer to SYNCERR.LOG")));
+        QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log where sync_date is null")), QStringLiteral("1"));
+    }
+
+    // New records cannot be transferred by this version yet: the run says so and leaves
+    // both databases as they were.
+    void pendingNewRecordsStopTheRunUntouched()
+    {
+        const QString logBefore = value(*m_fieldWork.openRemote(), QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log"));
+        const QString historyBefore = value(*m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log"));
+        const Run run = transfer(m_fieldWork);
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains(QStringLiteral("Varrow: The transfer of new records is not available in this version of Varrow.")));
+        QCOMPARE(value(*m_fieldWork.openRemote(), QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log")), logBefore);
+        QCOMPARE(value(*m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log")), historyBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUnattendedSync)
+#include "tst_unattendedsync.moc"

@@ -1,0 +1,42 @@
+#include "views/StatisticsReport.h"
+
+#include "views/StatisticsSheet.h"
+
+#include <QStringList>
+
+QString statisticsReport(const StatisticsSheet& sheet)
+{
+    using Column = StatisticsSheet::Column;
+    const Column columns[] = {Column::Rtotal, Column::Rnumber, Column::Mtotal, Column::Mnumber};
+    QStringList lines;
+    lines << sheet.caption(QStringLiteral("Caption"));
+    // The header names the row column and the four count columns; laid out over the same
+    // widths as the rows when it has those five words.
+    const QString header = sheet.text(QStringLiteral("dbrecords(0)"));
+    const QStringList words = header.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() == 5) {
+        QString line = QStringLiteral("%1").arg(words[0], -14);
+        for (int i = 1; i < 5; ++i)
+            line += QStringLiteral("%1").arg(words[i], 11);
+        lines << line;
+    } else {
+        lines << header;
+    }
+    const QStringList& rows = StatisticsSheet::rowNames();
+    const QStringList& suffixes = StatisticsSheet::tableSuffixes();
+    for (int i = 0; i < rows.size(); ++i) {
+        const bool totals = i == suffixes.size();
+        if (!totals && !sheet.isRowEnabled(rows[i]))
+            continue;
+        QString line = QStringLiteral("%1").arg(sheet.caption(rows[i]), -14);
+        for (Column c : columns) {
+            const QString box = totals ? StatisticsSheet::totalBox(c) : StatisticsSheet::box(c, suffixes[i]);
+            line += QStringLiteral("%1").arg(sheet.text(box), 11);
+        }
+        lines << line;
+    }
+    lines << QStringLiteral("%1 - %2")
+                 .arg(sheet.text(QStringLiteral("Function")).trimmed(),
+                      sheet.text(QStringLiteral("Progress")).trimmed());
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
