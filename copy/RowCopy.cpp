@@ -124,9 +124,7 @@ long CopyToDestTable(Program& program, const QString& selectStatement, const QSt
                     // The destination is gone: every further row would fail the same way.
                     if (isLostConnection(e.description()))
                         throw;
-                    LogSyncError(program,
-                                 QString::number(e.number()) + QLatin1Char(' ') + e.description(),
-                                 selectStatement + QLatin1Char(';') + dest.commandText(),
+                    LogSyncError(program, syncErrorText(e), selectStatement + QLatin1Char(';') + dest.commandText(),
                                  QStringLiteral("CopyToDestTable"));
                 }
                 run.step(QStringLiteral("go to the next row"));

@@ -1,8 +1,19 @@
 #include "copy/SyncErrorLog.h"
 
 #include "app/Clock.h"
+#include "app/ErrorReporter.h"
 #include "app/LogFiles.h"
 #include "app/Program.h"
+
+QString syncErrorLogPath(const SessionState& state)
+{
+    return logFilePath(state, QStringLiteral("syncerr.log"));
+}
+
+QString syncErrorText(const DbError& error)
+{
+    return errorNumberText(error.number()) + QLatin1Char(' ') + error.description();
+}
 
 QString syncErrorBlock(const QDateTime& time, const QString& errorText,
                        const QString& statementText, const QString& procedureName)
@@ -16,7 +27,7 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
 void LogSyncError(Program& program, const QString& errorText, const QString& statementText,
                   const QString& procedureName)
 {
-    appendToLog(logFilePath(program.state, QStringLiteral("syncerr.log")),
+    appendToLog(syncErrorLogPath(program.state),
                 syncErrorBlock(program.clock.now(), errorText, statementText, procedureName));
     program.tableCopy.syncError = true;
     ++program.tableCopy.syncLogBlocks;

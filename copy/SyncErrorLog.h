@@ -3,7 +3,16 @@
 #include <QDateTime>
 #include <QString>
 
+#include "db/DbError.h"
+
 class Program;
+struct SessionState;
+
+// Where syncerr.log is written: beside errors.log.
+QString syncErrorLogPath(const SessionState& state);
+
+// The error text of a failed row: the error number, a blank, the description.
+QString syncErrorText(const DbError& error);
 
 // The block appended to syncerr.log for one failed row: four stamped lines, CR LF ends.
 QString syncErrorBlock(const QDateTime& time, const QString& errorText,

@@ -27,6 +27,6 @@ void recordDroppedChanges(Program& program, Connection& remote)
     }
     if (count == 0)
         return;
-    appendToLog(logFilePath(program.state, QStringLiteral("syncerr.log")), blocks);
+    appendToLog(syncErrorLogPath(program.state), blocks);
     program.tableCopy.syncLogBlocks += count;
 }

@@ -290,7 +290,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
             // A connection that is gone fails every row that follows: stop the run instead.
             if (isLostConnection(e.description()))
                 throw;
-            LogSyncError(m_program, errorNumberText(e.number()) + QLatin1Char(' ') + e.description(),
+            LogSyncError(m_program, syncErrorText(e),
                          m_statement, procedure);
         }
         if (lost())
@@ -299,7 +299,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
         try {
             rows.moveNext();
         } catch (const DbError& e) {
-            LogSyncError(m_program, errorNumberText(e.number()) + QLatin1Char(' ') + e.description(),
+            LogSyncError(m_program, syncErrorText(e),
                          m_statement, procedure);
             rows.moveNext();
         }

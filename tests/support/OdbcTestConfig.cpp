@@ -1,5 +1,7 @@
 #include "tests/support/OdbcTestConfig.h"
 
+#include "schema/DemoOdbcFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,18 +9,7 @@
 
 QString OdbcTestConfig::sqliteDriverPath()
 {
-    const QStringList candidates = {
-        QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so"),
-        QStringLiteral("/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so"),
-        QStringLiteral("/usr/lib/odbc/libsqlite3odbc.so"),
-        QStringLiteral("/usr/lib64/libsqlite3odbc.so"),
-        QStringLiteral("/usr/lib/libsqlite3odbc.so"),
-    };
-    for (const QString& path : candidates) {
-        if (QFileInfo::exists(path))
-            return path;
-    }
-    return QString();
+    return DemoOdbcFiles::installedDriver();
 }
 
 QString OdbcTestConfig::systemDirectory()
