@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "app/MainMenu.h"
-#include "app/MenuModel.h"
-#include "app/SessionState.h"
-#include "app/Ui.h"
+#include "views/MenuModel.h"
+#include "base/SessionState.h"
+#include "base/Ui.h"
 #include "copy/CopyState.h"
 #include "db/Connection.h"
-#include "db/ConnectForm.h"
+#include "session/ConnectForm.h"
 #include "views/StatisticsSheet.h"
 
 #include <QSettings>

@@ -2,11 +2,11 @@
 
 #include "app/CommandLine.h"
 #include "app/InstanceLock.h"
-#include "app/PhraseFile.h"
+#include "base/PhraseFile.h"
 #include "app/PlannedOperations.h"
 #include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
-#include "app/ProgramExit.h"
+#include "base/ProgramExit.h"
 #include "copy/TempTables.h"
 
 #include <cstdio>

@@ -1,13 +1,13 @@
 #include "app/StartupFunctions.h"
 
-#include "app/ErrorReporter.h"
-#include "app/Locale.h"
+#include "base/ErrorReporter.h"
+#include "base/Locale.h"
 #include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/SqlLiteral.h"
 #include "copy/TempTables.h"
 #include "db/Command.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 
 #include <cmath>
 #include <pwd.h>

@@ -1,11 +1,11 @@
 #include "copy/Catalogue.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/Program.h"
 #include "copy/CopyTrace.h"
 #include "copy/SqlLiteral.h"
 #include "db/Command.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 
 #include <QRegularExpression>
 

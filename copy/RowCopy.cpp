@@ -1,13 +1,13 @@
 #include "copy/RowCopy.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/CopyTrace.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "copy/SyncErrorLog.h"
 
-#include "app/Clock.h"
-#include "app/ErrorReporter.h"
-#include "app/LogFiles.h"
+#include "base/Clock.h"
+#include "base/ErrorReporter.h"
+#include "base/LogFiles.h"
 #include "app/Program.h"
 
 QString syncErrorLogPath(const SessionState& state)

@@ -1,11 +1,11 @@
 #include "copy/TempTables.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/CopyTrace.h"
-#include "db/AdminCredentials.h"
-#include "db/Sessions.h"
+#include "session/AdminCredentials.h"
+#include "session/Sessions.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "sync/DroppedChanges.h"
 
-#include "app/LogFiles.h"
+#include "base/LogFiles.h"
 #include "app/Program.h"
 #include "copy/SyncErrorLog.h"
 

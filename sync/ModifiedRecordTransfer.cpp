@@ -1,12 +1,12 @@
 #include "sync/ModifiedRecordTransfer.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 #include "sync/ChangeLog.h"
 #include "sync/TransferHistory.h"
 

@@ -1,6 +1,6 @@
 #include "views/AboutContent.h"
 
-#include "app/Phrases.h"
+#include "base/Phrases.h"
 
 AboutContent aboutContent(const Phrases& p)
 {

@@ -1,6 +1,6 @@
 #include "views/StatisticsProgressLog.h"
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "views/StatisticsSheet.h"
 
 #include <algorithm>

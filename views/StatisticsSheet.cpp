@@ -1,9 +1,9 @@
 #include "views/StatisticsSheet.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/Program.h"
-#include "app/TextNumber.h"
-#include "app/WindowPlacement.h"
+#include "base/TextNumber.h"
+#include "base/WindowPlacement.h"
 
 #include <algorithm>
 #include <cmath>

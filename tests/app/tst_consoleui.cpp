@@ -1,4 +1,4 @@
-#include "app/ConsoleUi.h"
+#include "base/ConsoleUi.h"
 
 #include <QtTest>
 #include <cstdio>

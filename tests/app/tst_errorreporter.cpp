@@ -1,6 +1,6 @@
-#include "app/ErrorReporter.h"
-#include "app/LogFiles.h"
-#include "app/ProgramExit.h"
+#include "base/ErrorReporter.h"
+#include "base/LogFiles.h"
+#include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/MDIFormMain.h"
-#include "app/Settings.h"
+#include "gui/MDIFormMain.h"
+#include "base/Settings.h"
 #include "tests/support/TestProgram.h"
-#include "views/FormAbout.h"
+#include "gui/FormAbout.h"
 
 #include <QAction>
 #include <QApplication>

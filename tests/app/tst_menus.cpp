@@ -1,6 +1,6 @@
 #include "app/MainMenu.h"
-#include "app/MenuModel.h"
-#include "app/ProgramExit.h"
+#include "views/MenuModel.h"
+#include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
 
 #include <QSignalSpy>

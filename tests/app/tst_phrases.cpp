@@ -1,6 +1,6 @@
-#include "app/PhraseFile.h"
+#include "base/PhraseFile.h"
 #include "app/Program.h"
-#include "app/ProgramExit.h"
+#include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
 #include "tests/support/TestSupport.h"
 

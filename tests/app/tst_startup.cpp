@@ -1,5 +1,5 @@
 #include "app/InstanceLock.h"
-#include "app/ProgramExit.h"
+#include "base/ProgramExit.h"
 #include "app/Startup.h"
 #include "tests/support/TestProgram.h"
 

@@ -1,5 +1,5 @@
-#include "app/Locale.h"
-#include "app/TextNumber.h"
+#include "base/Locale.h"
+#include "base/TextNumber.h"
 #include "tests/support/TestProgram.h"
 
 #include <QtTest>

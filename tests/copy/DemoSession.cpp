@@ -2,7 +2,7 @@
 
 #include "app/StartupFunctions.h"
 #include "db/OdbcConnectionFactory.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 #include "schema/DemoCatalogue.h"
 #include "schema/DemoNames.h"
 #include "tests/support/TestSupport.h"

@@ -1,8 +1,8 @@
-#include "app/LogFiles.h"
+#include "base/LogFiles.h"
 #include "app/Program.h"
-#include "app/ProgramExit.h"
+#include "base/ProgramExit.h"
 #include "copy/Catalogue.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 #include "schema/DemoNames.h"
 #include "tests/copy/DemoSession.h"
 

@@ -1,7 +1,7 @@
-#include "app/ProgramExit.h"
-#include "app/Settings.h"
+#include "base/ProgramExit.h"
+#include "base/Settings.h"
 #include "app/StartupFunctions.h"
-#include "db/Sessions.h"
+#include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/Settings.h"
-#include "db/FormConnect.h"
+#include "base/Settings.h"
+#include "gui/FormConnect.h"
 #include "tests/support/SessionFixture.h"
 
 #include <QApplication>

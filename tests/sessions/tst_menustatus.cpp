@@ -1,5 +1,5 @@
-#include "app/ProgramExit.h"
-#include "db/Sessions.h"
+#include "base/ProgramExit.h"
+#include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 
 #include <QtTest>

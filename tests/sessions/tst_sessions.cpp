@@ -1,5 +1,5 @@
-#include "db/AdminCredentials.h"
-#include "db/Sessions.h"
+#include "session/AdminCredentials.h"
+#include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/FailingConnectionFactory.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 // A clock that only moves when the program sleeps (or a test moves it).
 class FakeClock : public Clock

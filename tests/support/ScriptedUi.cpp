@@ -1,6 +1,6 @@
 #include "tests/support/ScriptedUi.h"
 
-#include "app/ProgramExit.h"
+#include "base/ProgramExit.h"
 
 Answer ScriptedUi::message(const Message& message)
 {

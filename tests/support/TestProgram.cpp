@@ -1,6 +1,6 @@
 #include "tests/support/TestProgram.h"
 
-#include "app/PhraseFile.h"
+#include "base/PhraseFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

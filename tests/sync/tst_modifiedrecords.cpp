@@ -1,4 +1,4 @@
-#include "app/LogFiles.h"
+#include "base/LogFiles.h"
 #include "sync/ModifiedRecordTransfer.h"
 #include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/SessionFixture.h"

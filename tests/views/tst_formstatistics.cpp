@@ -1,6 +1,6 @@
-#include "app/WindowPlacement.h"
+#include "base/WindowPlacement.h"
 #include "tests/support/TestProgram.h"
-#include "views/FormStatistics.h"
+#include "gui/FormStatistics.h"
 
 #include <QGroupBox>
 #include <QLabel>

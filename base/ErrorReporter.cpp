@@ -1,0 +1,73 @@
+#include "base/ErrorReporter.h"
+
+#include "base/Clock.h"
+#include "base/LogFiles.h"
+#include "app/Program.h"
+#include "base/ProgramExit.h"
+
+namespace {
+const QString crlf = QStringLiteral("\r\n");
+}
+
+QString errorNumberText(double number)
+{
+    return QString::number(number, 'g', 15);
+}
+
+QString errorLogRecord(const QDateTime& time, double number, const QString& description,
+                       const QString& procedure, const QString& sql, const SessionState& s)
+{
+    const QString stamp = QLatin1Char('[') + timestampText(time) + QStringLiteral("] ");
+    QString r;
+    r += stamp + QStringLiteral(" **** VARROW ****") + crlf;
+    r += stamp + errorNumberText(number) + QLatin1Char(' ') + description + crlf;
+    r += stamp + procedure + crlf;
+    r += stamp + sql + crlf;
+    r += QStringLiteral("Master User Name = ") + s.masterUser + crlf;
+    r += QStringLiteral("Remote User Name = ") + s.remoteUser + crlf;
+    r += QStringLiteral("Master DSN = ") + s.masterDataSource + crlf;
+    r += QStringLiteral("Remote DSN = ") + s.remoteDataSource + crlf;
+    r += QStringLiteral("Master DBF = ") + s.masterDatabaseName + crlf;
+    r += QStringLiteral("Remote DBF = ") + s.remoteDatabaseName + crlf;
+    r += QStringLiteral("Master DBN = ") + s.masterEngineName + crlf;
+    r += QStringLiteral("Remote DBN = ") + s.remoteEngineName + crlf;
+    r += QStringLiteral("Master Sybase Engine Version = ") + s.masterEngineVersion + crlf;
+    r += QStringLiteral("Remote Sybase Engine Version = ") + s.remoteEngineVersion + crlf;
+    r += QStringLiteral("Remote Sybase Operating System = ") + s.remotePlatform + crlf;
+    r += crlf;
+    return r;
+}
+
+bool isLostConnection(const QString& description)
+{
+    return description.contains(QLatin1String("Unable to connect to database")) ||
+           description.contains(QLatin1String("not connected"));
+}
+
+void ReportError(Program& program, double number, const QString& description,
+                 const QString& procedure, const QString& sql)
+{
+    SessionState& state = program.state;
+    program.ui.setBusy(false);
+    // A log that cannot be written must not keep the user from the message, nor the
+    // process from ending.
+    appendToLog(logFilePath(state, QStringLiteral("errors.log")),
+                errorLogRecord(program.clock.now(), number, description, procedure, sql, state));
+
+    const Phrases& p = state.phrases;
+    if (isLostConnection(description)) {
+        state.errorOccurred = true;
+        program.ui.message({description, p[101], MessageIcon::Critical, MessageButtons::Ok,
+                            std::nullopt});
+        state.autosyncRunning = false;
+        program.connectForm.show();
+        return;
+    }
+
+    const QString text = p[117] + QLatin1Char(' ') + errorNumberText(number) + QLatin1Char(' ') +
+                         description + crlf + crlf + p[118] + crlf + crlf + p[119] + procedure +
+                         crlf + p[120] + sql;
+    state.errorOccurred = false;
+    program.ui.message({text, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
+    throw ProgramExit(1);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "base/Phrases.h"
+#include "db/Connection.h"
+
+#include <QString>
+#include <memory>
+
+// The one process-wide record: connections, credentials, flags, the phrase table and the
+// facts gathered about both databases. Created empty at start, lives until the process ends.
+struct SessionState
+{
+    QString masterDataSource, masterUser, masterPassword;
+    QString remoteDataSource, remoteUser, remotePassword;
+
+    std::unique_ptr<Connection> masterConnection, remoteConnection;
+    std::unique_ptr<Connection> masterAdminConnection, remoteAdminConnection;
+    bool masterConnected = false;
+    bool remoteConnected = false;
+
+    bool errorOccurred = false;
+    bool autosyncRunning = false;
+    bool switchAutoSync = false;
+    bool switchTransfer = false;
+    bool switchTransAll = false;
+    bool switchDebugging = false;
+    QString commandLine;
+    bool firstTime = false;
+    bool newRecordsPending = false;
+    bool modifiedRecordsPending = false;
+    bool runningCounter = false;
+
+    Phrases phrases;
+    QString decimalSeparator, thousandsSeparator;
+
+    QString masterDatabaseName, masterEngineName, masterEngineVersion;
+    QString remoteDatabaseFile, remoteDatabaseFolder;
+    QString remoteDatabaseName, remoteEngineName, remoteEngineVersion, remotePlatform;
+    QString remoteMachineName;
+    QString remoteSchemaVersion;
+    QString masterUserSegregate, remoteUserSegregate;
+    qint16 masterUserLevel = 0;
+    qint16 remoteUserLevel = 0;
+    QString operatingSystemUser;
+
+    QString transferStartTime, transferStopTime;
+    qint32 newRecordTotal = 0;
+    qint32 modifiedRecordTotal = 0;
+};

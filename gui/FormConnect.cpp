@@ -1,0 +1,184 @@
+#include "gui/FormConnect.h"
+
+#include "app/PlannedOperations.h"
+#include "app/Program.h"
+#include "base/ProgramExit.h"
+#include "base/WindowPlacement.h"
+#include "gui/VarrowIcons.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using Field = ConnectForm::Field;
+
+namespace {
+
+QLineEdit* lineEdit(QWidget* parent, const char* name, bool password)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    if (password)
+        edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+} // namespace
+
+FormConnect::FormConnect(Program& program, QWidget* parent)
+    : QWidget(parent), m_program(program), m_form(program.connectForm)
+{
+    setObjectName(QStringLiteral("FormConnect"));
+    const Phrases& p = program.state.phrases;
+    setWindowTitle(p[126]);
+    setWindowIcon(VarrowIcons::icon(103));
+    setFixedSize(twipsToPixels(9675), twipsToPixels(4095) - 30);
+
+    m_masterSource = new QComboBox(this);
+    m_masterSource->setObjectName(QStringLiteral("ComboMasterDatasource"));
+    m_remoteSource = new QComboBox(this);
+    m_remoteSource->setObjectName(QStringLiteral("ComboRemoteDatasource"));
+    QLineEdit* masterUser = lineEdit(this, "TextMasterUsername", false);
+    QLineEdit* masterPassword = lineEdit(this, "TextMasterPassword", true);
+    QLineEdit* remoteUser = lineEdit(this, "TextRemoteUsername", false);
+    QLineEdit* remotePassword = lineEdit(this, "TextRemotePassword", true);
+    auto* connectButton = new QPushButton(p[116], this);
+    connectButton->setObjectName(QStringLiteral("CommandConnect"));
+    connectButton->setDefault(true);
+    auto* autoSyncButton = new QPushButton(p[111], this);
+    autoSyncButton->setObjectName(QStringLiteral("CommandDoItAll"));
+    auto* exitButton = new QPushButton(p[103], this);
+    exitButton->setObjectName(QStringLiteral("CommandExit"));
+
+    m_widgets = {{Field::ComboMasterDatasource, m_masterSource},
+                 {Field::TextMasterUsername, masterUser},
+                 {Field::TextMasterPassword, masterPassword},
+                 {Field::ComboRemoteDatasource, m_remoteSource},
+                 {Field::TextRemoteUsername, remoteUser},
+                 {Field::TextRemotePassword, remotePassword},
+                 {Field::CommandConnect, connectButton},
+                 {Field::CommandDoItAll, autoSyncButton},
+                 {Field::CommandExit, exitButton}};
+
+    // Each label carries the tooltip of the field beside it.
+    auto panel = [&](int caption, QComboBox* source, QLineEdit* user, QLineEdit* password,
+                     int sourceTip, int userTip, int passwordTip) {
+        auto* box = new QGroupBox(p[caption], this);
+        auto* form = new QFormLayout(box);
+        auto row = [&](int labelPhrase, QWidget* field, int tip) {
+            auto* label = new QLabel(p[labelPhrase], box);
+            label->setToolTip(p[tip]);
+            label->setBuddy(field);
+            field->setToolTip(p[tip]);
+            form->addRow(label, field);
+        };
+        row(131, source, sourceTip);
+        row(129, user, userTip);
+        row(132, password, passwordTip);
+        return box;
+    };
+    connectButton->setToolTip(p[186]);
+    autoSyncButton->setToolTip(p[537]);
+    exitButton->setToolTip(p[187]);
+
+    auto* heading = new QLabel(p[125], this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    auto* panels = new QHBoxLayout;
+    panels->addWidget(panel(520, m_masterSource, masterUser, masterPassword, 180, 182, 184));
+    panels->addWidget(panel(521, m_remoteSource, remoteUser, remotePassword, 181, 183, 185));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(connectButton);
+    buttons->addWidget(autoSyncButton);
+    buttons->addWidget(exitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(panels);
+    layout->addLayout(buttons);
+
+    connect(m_masterSource, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_refreshing)
+            m_form.masterIndex = index;
+    });
+    connect(m_remoteSource, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_refreshing)
+            m_form.remoteIndex = index;
+    });
+    for (Field f : {Field::TextMasterUsername, Field::TextMasterPassword, Field::TextRemoteUsername,
+                    Field::TextRemotePassword}) {
+        connect(static_cast<QLineEdit*>(m_widgets[f]), &QLineEdit::textEdited, this,
+                [this, f](const QString& text) { m_form.text(f) = text; });
+    }
+    connect(connectButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::ConnectToDatabases); });
+    connect(autoSyncButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::AutoSync); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::CommandExit); });
+    connect(&m_form, &ConnectForm::changed, this, &FormConnect::refresh);
+    refresh();
+}
+
+void FormConnect::run(void (ConnectForm::*command)())
+{
+    Program& program = m_program;
+    ConnectForm& form = m_form;
+    runGuarded([&program, &form, command] {
+        runAvailable(program, [&form, command] { (form.*command)(); });
+    });
+}
+
+void FormConnect::refresh()
+{
+    m_refreshing = true;
+    for (QComboBox* combo : {m_masterSource, m_remoteSource}) {
+        combo->clear();
+        combo->addItems(m_form.dataSources);
+    }
+    m_masterSource->setCurrentIndex(m_form.masterIndex);
+    m_remoteSource->setCurrentIndex(m_form.remoteIndex);
+    for (Field f : {Field::TextMasterUsername, Field::TextMasterPassword, Field::TextRemoteUsername,
+                    Field::TextRemotePassword}) {
+        auto* edit = static_cast<QLineEdit*>(m_widgets[f]);
+        if (edit->text() != m_form.text(f))
+            edit->setText(m_form.text(f));
+    }
+    for (qsizetype i = 1; i < m_form.tabOrder.size(); ++i)
+        setTabOrder(m_widgets[m_form.tabOrder[i - 1]], m_widgets[m_form.tabOrder[i]]);
+    if (m_form.focus)
+        m_widgets[*m_form.focus]->setFocus();
+    m_refreshing = false;
+}
+
+void FormConnect::showEvent(QShowEvent* event)
+{
+    QWidget* frame = parentWidget() ? parentWidget() : this;
+    frame->move(twipsToPixels(m_form.leftTwips), twipsToPixels(m_form.topTwips));
+    frame->installEventFilter(this);
+    if (m_form.focus)
+        m_widgets[*m_form.focus]->setFocus();
+    else if (!m_form.tabOrder.isEmpty())
+        m_widgets[m_form.tabOrder.first()]->setFocus();
+    QWidget::showEvent(event);
+}
+
+bool FormConnect::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Move && watched == (parentWidget() ? parentWidget() : this)) {
+        const QPoint at = static_cast<QWidget*>(watched)->pos();
+        m_form.leftTwips = pixelsToTwips(at.x());
+        m_form.topTwips = pixelsToTwips(at.y());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormConnect::closeEvent(QCloseEvent* event)
+{
+    m_form.unload();
+    event->accept();
+}

@@ -1,0 +1,112 @@
+#include "base/ConsoleUi.h"
+#include "app/InstanceLock.h"
+#include "gui/MDIFormMain.h"
+#include "app/Program.h"
+#include "base/ProgramExit.h"
+#include "gui/QtUi.h"
+#include "app/Startup.h"
+#include "gui/FormConnect.h"
+#include "db/OdbcConnectionFactory.h"
+#include "gui/FormAbout.h"
+#include "gui/FormStatistics.h"
+#include "views/StatisticsProgressLog.h"
+#include "views/StatisticsReport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiSubWindow>
+#include <QFile>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+// The command line as one text, as the program has always read it: the arguments joined
+// by blanks. Taken before Qt sees them, so none is mistaken for a Qt option.
+QString commandLineOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments.join(QLatin1Char(' '));
+}
+
+// Qt wants a private runtime folder and complains on every start when the session has none
+// (a console or cron run); give it the one it would pick, quietly.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString folder = QDir::temp().filePath(QStringLiteral("runtime-") + qEnvironmentVariable("USER", QStringLiteral("varrow")));
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+}
+
+void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
+{
+    ui.setMainWindow(&main);
+    ui.registerWindow(Window::About, [&program, &main] { return new FormAbout(program, &main); });
+    ui.registerWindow(Window::Connect, [&program, &main] {
+        return main.addChildWindow(new FormConnect(program));
+    });
+    ui.registerWindow(Window::Statistics, [&program, &main] {
+        return main.addChildWindow(new FormStatistics(program));
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QString commandLine = commandLineOf(argc, argv);
+    const bool headless = ConsoleUi::headlessRequested();
+    ensureRuntimeFolder();
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("VARROW"));
+    // Every end of the program goes through an explicit exit, never through a closed window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SystemClock clock;
+    OdbcConnectionFactory connections;
+    std::unique_ptr<Ui> ui;
+    QtUi* windows = nullptr;
+    if (headless) {
+        ui = std::make_unique<ConsoleUi>(qEnvironmentVariable("VARROW_ANSWERS"));
+    } else {
+        auto qtUi = std::make_unique<QtUi>();
+        windows = qtUi.get();
+        ui = std::move(qtUi);
+    }
+    Program program(*ui, clock, connections);
+    InstanceLock lock;
+    MDIFormMain mainWindow(program);
+    if (windows)
+        registerWindows(*windows, program, mainWindow);
+    // Without windows, the statistics window's progress goes to the console instead.
+    std::unique_ptr<StatisticsProgressLog> progressLog;
+    if (headless)
+        progressLog = std::make_unique<StatisticsProgressLog>(program.statistics, clock);
+
+    runGuarded([&] {
+        runStartup(program, commandLine, lock);
+        if (windows)
+            mainWindow.show();
+        else
+            std::fputs("vrw1: running without windows; stop the process to end it\n", stderr);
+    });
+    if (exitPending()) {
+        // An unattended run ends with what its statistics window would have shown.
+        if (progressLog && program.statistics.isLoaded()) {
+            progressLog->flush();
+            std::fputs(qPrintable(statisticsReport(program.statistics)), stdout);
+        }
+        return pendingExitCode();
+    }
+    const int status = app.exec();
+    return exitPending() ? pendingExitCode() : status;
+}
