@@ -9,7 +9,7 @@
 #include "db/Command.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
-#include "sync/DroppedChanges.h"
+#include "sync/LogCleanup.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void MainMenu::UpdateMenuStatus()
                 throw ProgramExit(0);
             return;
         }
-        ClearMasterLog();
+        ClearMasterLog(m_program);
 
         if (countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("INS"))) == 0) {
             menus.setEnabled(MenuId::mnuNewRecords, false);
@@ -77,26 +77,6 @@ void MainMenu::UpdateMenuStatus()
     } catch (const DbError& e) {
         ReportError(m_program, e.number(), e.description(), QStringLiteral("VRW1,UpdateMenuStatus"),
                     command.commandText());
-    }
-}
-
-void MainMenu::ClearMasterLog()
-{
-    try {
-        userConnection(m_program, Side::Master).execute(ChangeLog::clearStatement());
-    } catch (const DbError&) {
-    }
-}
-
-void MainMenu::ClearRemoteLog()
-{
-    try {
-        Connection& remote = userConnection(m_program, Side::Remote);
-        // What has not been transferred is written down before it goes; when it cannot even
-        // be read, the log is left as it is.
-        recordDroppedChanges(m_program, remote);
-        remote.execute(ChangeLog::clearStatement());
-    } catch (const DbError&) {
     }
 }
 
@@ -191,7 +171,7 @@ void MainMenu::onReLogin()
     DisconnectFromRemote(m_program);
     DisconnectQELDBAFromMaster(m_program);
     DisconnectQELDBAFromRemote(m_program);
-    m_program.connectForm.show();
+    m_program.connectDialog.show();
 }
 
 void MainMenu::onTransferMenuOpened()

@@ -14,9 +14,6 @@ public:
     // Recounts pending work and sets the menus; does nothing unless both databases are
     // connected.
     void UpdateMenuStatus();
-    // Empty the change log of the Master Database / the Remote Database; never report.
-    void ClearMasterLog();
-    void ClearRemoteLog();
 
     // A menu item was chosen (a command this version does not carry yet does nothing).
     void onCommand(MenuId id);

@@ -2,7 +2,21 @@
 
 Program::Program(Ui& ui_, Clock& clock_, ConnectionFactory& connections_)
     : ui(ui_), clock(clock_), connections(connections_),
-      settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VARROW")), mainMenu(*this),
-      connectForm(*this), statistics(*this)
+      settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VARROW"))
 {
+}
+
+void Program::connectionLost()
+{
+    connectDialog.show();
+}
+
+void Program::UpdateMenuStatus()
+{
+    mainMenu.UpdateMenuStatus();
+}
+
+void Program::showRunningCounterState()
+{
+    mainMenu.showRunningCounterState();
 }

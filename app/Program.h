@@ -1,34 +1,49 @@
 #pragma once
 
-#include "base/Clock.h"
+#include "app/ConnectCommands.h"
 #include "app/MainMenu.h"
+#include "copy/CopyContext.h"
+#include "session/ConnectDialogModel.h"
 #include "views/MenuModel.h"
-#include "base/SessionState.h"
-#include "base/Ui.h"
-#include "copy/CopyState.h"
-#include "db/Connection.h"
-#include "session/ConnectForm.h"
-#include "views/StatisticsSheet.h"
 
-#include <QSettings>
-
-// The program's composition root: the session record and the seams to the outside world
-// (user, clock, database connections, settings store), handed to every procedure.
-class Program
+// The composition root: it owns the session record, the open connections, the copy engine's
+// state, the models behind the windows and the commands, and implements what the layers below
+// ask of the program. It hands each procedure the context that procedure needs: a Program
+// converts to every context (CopyContext, SessionContext, BaseContext).
+class Program final : public ProgramEvents
 {
 public:
     Program(Ui& ui, Clock& clock, ConnectionFactory& connections);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
 
+    operator CopyContext&() { return m_context; }
     const QString& phrase(int number) const { return state.phrases[number]; }
+
+    void connectionLost() override;
+    void UpdateMenuStatus() override;
+    void showRunningCounterState() override;
 
     SessionState state;
     Ui& ui;
     Clock& clock;
     ConnectionFactory& connections;
     QSettings settings; // the per-user store of the application "VARROW"
+    OpenSessions sessions;
+    CopyState tableCopy; // temporary tables, trace, sync-error flag, column formats
+
+private:
+    BaseContext m_base{state, ui, clock, settings, *this};
+
+public:
+    StatisticsSheet statistics{m_base}; // the statistics window's boxes, with or without it
     MenuModel menus;
-    MainMenu mainMenu;
-    ConnectForm connectForm;
-    CopyState tableCopy;        // temporary tables, trace, sync-error flag, column formats
-    StatisticsSheet statistics; // the statistics window's boxes, with or without the window
+
+private:
+    CopyContext m_context{{m_base, connections, sessions}, tableCopy, statistics};
+
+public:
+    ConnectDialogModel connectDialog{m_context, menus};
+    MainMenu mainMenu{*this};
+    ConnectCommands connectCommands{*this};
 };

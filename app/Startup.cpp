@@ -32,14 +32,14 @@ int automaticRunStatus(const Program& program)
 void runAutomaticMode(Program& program)
 {
     SessionState& s = program.state;
-    ConnectForm& dialog = program.connectForm;
+    ConnectCommands& commands = program.connectCommands;
     if (s.switchAutoSync) {
-        dialog.ConnectToDatabases();
-        dialog.AutoSync();
+        commands.ConnectToDatabases();
+        commands.AutoSync();
         throw ProgramExit(automaticRunStatus(program));
     }
     if (s.switchTransfer) {
-        dialog.ConnectToDatabases();
+        commands.ConnectToDatabases();
         if (!s.errorOccurred && s.newRecordsPending)
             TransferNewRecords(program);
         if (!s.errorOccurred && s.modifiedRecordsPending)
@@ -47,20 +47,20 @@ void runAutomaticMode(Program& program)
         throw ProgramExit(automaticRunStatus(program));
     }
     if (s.switchTransAll) {
-        dialog.ConnectToDatabases();
-        dialog.close();
+        commands.ConnectToDatabases();
+        program.connectDialog.close();
         CreateScratchTable(program);
         TransferAllRecords(program);
         return;
     }
-    dialog.show();
+    program.connectDialog.show();
 }
 
 } // namespace
 
 void ParseCommand(Program& program, const QString& line)
 {
-    ConnectForm& dialog = program.connectForm;
+    ConnectDialogModel& dialog = program.connectDialog;
     dialog.load();
     const CommandKeys keys = parseCommandKeys(line);
     SessionState& s = program.state;

@@ -7,6 +7,7 @@
 #include "copy/SqlLiteral.h"
 #include "copy/TempTables.h"
 #include "db/Command.h"
+#include "session/SchemaOwner.h"
 #include "session/Sessions.h"
 
 #include <cmath>
@@ -55,8 +56,8 @@ EngineFacts engineFacts(Command& command)
 
 void userSecurity(Command& command, const QString& user, QString& segregate, qint16& level)
 {
-    if (user.toUpper() == QLatin1String("MT")) {
-        segregate = QStringLiteral("MT");
+    if (isSchemaOwner(user)) {
+        segregate = SchemaOwner;
         level = 5;
         return;
     }
@@ -76,7 +77,7 @@ QString folderOf(const QString& file)
 
 QString operatingSystemUser()
 {
-    // The variable the history has always recorded, else the account the process runs as.
+    // The variable the history records, else the account the process runs as.
     const QString name = qEnvironmentVariable("USERNAME");
     if (!name.isEmpty())
         return name;

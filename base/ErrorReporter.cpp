@@ -1,9 +1,11 @@
 #include "base/ErrorReporter.h"
 
+#include "base/BaseContext.h"
 #include "base/Clock.h"
 #include "base/LogFiles.h"
-#include "app/Program.h"
+#include "base/ProgramEvents.h"
 #include "base/ProgramExit.h"
+#include "base/Ui.h"
 
 namespace {
 const QString crlf = QStringLiteral("\r\n");
@@ -44,23 +46,23 @@ bool isLostConnection(const QString& description)
            description.contains(QLatin1String("not connected"));
 }
 
-void ReportError(Program& program, double number, const QString& description,
+void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql)
 {
-    SessionState& state = program.state;
-    program.ui.setBusy(false);
+    SessionState& state = context.state;
+    context.ui.setBusy(false);
     // A log that cannot be written must not keep the user from the message, nor the
     // process from ending.
     appendToLog(logFilePath(state, QStringLiteral("errors.log")),
-                errorLogRecord(program.clock.now(), number, description, procedure, sql, state));
+                errorLogRecord(context.clock.now(), number, description, procedure, sql, state));
 
     const Phrases& p = state.phrases;
     if (isLostConnection(description)) {
         state.errorOccurred = true;
-        program.ui.message({description, p[101], MessageIcon::Critical, MessageButtons::Ok,
+        context.ui.message({description, p[101], MessageIcon::Critical, MessageButtons::Ok,
                             std::nullopt});
         state.autosyncRunning = false;
-        program.connectForm.show();
+        context.events.connectionLost();
         return;
     }
 
@@ -68,6 +70,6 @@ void ReportError(Program& program, double number, const QString& description,
                          description + crlf + crlf + p[118] + crlf + crlf + p[119] + procedure +
                          crlf + p[120] + sql;
     state.errorOccurred = false;
-    program.ui.message({text, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
+    context.ui.message({text, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
     throw ProgramExit(1);
 }

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-class Program;
+struct BaseContext;
 struct SessionState;
 
 // The record appended to errors.log for one failure, CR LF line ends, trailing empty line.
@@ -14,9 +14,9 @@ QString errorLogRecord(const QDateTime& time, double number, const QString& desc
 QString errorNumberText(double number);
 
 // The common error reporter. Appends the record to errors.log and tells the user. A lost
-// connection is survivable: it sets error occurred, shows the connect dialog and returns.
+// connection is survivable: it sets error occurred, lets the user sign in again and returns.
 // Every other failure ends the process (ProgramExit with status 1) after the message.
-void ReportError(Program& program, double number, const QString& description,
+void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql);
 
 // True when an error description means the database connection is gone.

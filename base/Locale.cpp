@@ -7,7 +7,7 @@ QLocale userDefaultLocale()
     return QLocale::system();
 }
 
-QString GetLocaleInfo(Program& program, const QLocale& locale, int type)
+QString GetLocaleInfo(const BaseContext& context, const QLocale& locale, int type)
 {
     switch (type) {
     case LocaleDecimalSeparator:
@@ -15,7 +15,7 @@ QString GetLocaleInfo(Program& program, const QLocale& locale, int type)
     case LocaleThousandsSeparator:
         return locale.groupSeparator();
     default:
-        ReportError(program, 87, QStringLiteral("The locale information type %1 is not supported").arg(type),
+        ReportError(context, 87, QStringLiteral("The locale information type %1 is not supported").arg(type),
                     QStringLiteral("ModuleVRW1, GetLocaleInfo"), QString());
         return QString();
     }

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <QString>
 
-class Program;
+struct BaseContext;
 
 // Locale information types the program asks for.
 inline constexpr int LocaleDecimalSeparator = 14;
@@ -14,7 +14,7 @@ QLocale userDefaultLocale();
 
 // One item of locale information; an unknown type is reported through ReportError
 // ("ModuleVRW1, GetLocaleInfo") and gives empty text.
-QString GetLocaleInfo(Program& program, const QLocale& locale, int type);
+QString GetLocaleInfo(const BaseContext& context, const QLocale& locale, int type);
 
 // Number text as SQL needs it: every thousands separator removed, then every decimal
 // separator replaced by ".".

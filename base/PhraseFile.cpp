@@ -1,7 +1,8 @@
 #include "base/PhraseFile.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "base/BaseContext.h"
+#include "base/Ui.h"
 #include "base/ProgramExit.h"
 
 #include <QCoreApplication>
@@ -80,9 +81,9 @@ QString findPhraseFile(const QStringList& folders)
     return QString();
 }
 
-void GetPhrases(Program& program)
+void GetPhrases(const BaseContext& context)
 {
-    Ui& ui = program.ui;
+    Ui& ui = context.ui;
     ui.setBusy(true);
     const QString path = findPhraseFile(phraseFileFolders());
     if (path.isEmpty()) {
@@ -98,7 +99,7 @@ void GetPhrases(Program& program)
     const QString procedure = QStringLiteral("ModuleVRW1,GetPhrases");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ReportError(program, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
+        ReportError(context, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
                     procedure, QString());
         return;
     }
@@ -106,7 +107,7 @@ void GetPhrases(Program& program)
     QStringDecoder decode(QStringConverter::System);
     const QString content = decode(file.readAll());
     if (file.error() != QFileDevice::NoError) {
-        ReportError(program, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
+        ReportError(context, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
                     procedure, QString());
         return;
     }
@@ -116,14 +117,14 @@ void GetPhrases(Program& program)
         // Numbers are 16-bit; beyond that the number itself cannot be held, beyond the table
         // it cannot be stored.
         if (phrase.number > 32767) {
-            ReportError(program, 6, QStringLiteral("Overflow"), procedure, QString());
+            ReportError(context, 6, QStringLiteral("Overflow"), procedure, QString());
             return;
         }
         if (phrase.number >= Phrases::Count) {
-            ReportError(program, 9, QStringLiteral("Subscript out of range"), procedure, QString());
+            ReportError(context, 9, QStringLiteral("Subscript out of range"), procedure, QString());
             return;
         }
-        program.state.phrases.set(static_cast<int>(phrase.number), phrase.text);
+        context.state.phrases.set(static_cast<int>(phrase.number), phrase.text);
         ui.yield();
     }
     ui.setBusy(false);

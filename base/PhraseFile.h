@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class Program;
+struct BaseContext;
 
 // One line of the phrase file: the number before the first non-digit (0 when the line
 // starts with one), and the text after that separator, trimmed of blanks.
@@ -26,4 +26,4 @@ QStringList phraseFileFolders();
 
 // Loads the phrase table from vrwphrases.txt. Ends the program (ProgramExit) when the file
 // is missing or holds a number beyond the table.
-void GetPhrases(Program& program);
+void GetPhrases(const BaseContext& context);

@@ -1,20 +1,16 @@
 #pragma once
 
 #include "base/Phrases.h"
-#include "db/Connection.h"
 
 #include <QString>
-#include <memory>
 
-// The one process-wide record: connections, credentials, flags, the phrase table and the
-// facts gathered about both databases. Created empty at start, lives until the process ends.
+// The one process-wide record: credentials, connection flags, switches, the phrase table and
+// the facts gathered about both databases. Created empty at start, lives until the process ends.
 struct SessionState
 {
     QString masterDataSource, masterUser, masterPassword;
     QString remoteDataSource, remoteUser, remotePassword;
 
-    std::unique_ptr<Connection> masterConnection, remoteConnection;
-    std::unique_ptr<Connection> masterAdminConnection, remoteAdminConnection;
     bool masterConnected = false;
     bool remoteConnected = false;
 

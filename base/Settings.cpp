@@ -1,7 +1,9 @@
 #include "base/Settings.h"
 
+#include "base/BaseContext.h"
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+
+#include <QSettings>
 
 namespace {
 QString settingKey(const QString& section, const QString& key)
@@ -10,18 +12,18 @@ QString settingKey(const QString& section, const QString& key)
 }
 } // namespace
 
-QString GetRegSetting(Program& program, const QString& section, const QString& key)
+QString GetRegSetting(const BaseContext& context, const QString& section, const QString& key)
 {
-    return program.settings.value(settingKey(section, key)).toString();
+    return context.settings.value(settingKey(section, key)).toString();
 }
 
-void SaveRegSetting(Program& program, const QString& section, const QString& key,
+void SaveRegSetting(const BaseContext& context, const QString& section, const QString& key,
                     const QString& value)
 {
-    program.settings.setValue(settingKey(section, key), value);
-    program.settings.sync();
-    if (program.settings.status() != QSettings::NoError)
-        ReportError(program, 75,
-                    QStringLiteral("The settings file %1 cannot be written").arg(program.settings.fileName()),
+    context.settings.setValue(settingKey(section, key), value);
+    context.settings.sync();
+    if (context.settings.status() != QSettings::NoError)
+        ReportError(context, 75,
+                    QStringLiteral("The settings file %1 cannot be written").arg(context.settings.fileName()),
                     QStringLiteral("VRW1,SaveRegSetting"), QString());
 }

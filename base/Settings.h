@@ -2,9 +2,9 @@
 
 #include <QString>
 
-class Program;
+struct BaseContext;
 
 // The per-user settings store, by section and key. A value never written reads as empty.
-QString GetRegSetting(Program& program, const QString& section, const QString& key);
-void SaveRegSetting(Program& program, const QString& section, const QString& key,
+QString GetRegSetting(const BaseContext& context, const QString& section, const QString& key);
+void SaveRegSetting(const BaseContext& context, const QString& section, const QString& key,
                     const QString& value);

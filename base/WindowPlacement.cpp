@@ -3,13 +3,13 @@
 #include "base/Settings.h"
 #include "base/TextNumber.h"
 
-double storedTwips(Program& program, const QString& section, const QString& key, double defaultTwips)
+double storedTwips(const BaseContext& context, const QString& section, const QString& key, double defaultTwips)
 {
-    const QString text = GetRegSetting(program, section, key);
+    const QString text = GetRegSetting(context, section, key);
     return text.isEmpty() ? defaultTwips : textNumber(text);
 }
 
-void storeTwips(Program& program, const QString& section, const QString& key, int twips)
+void storeTwips(const BaseContext& context, const QString& section, const QString& key, int twips)
 {
-    SaveRegSetting(program, section, key, QString::number(twips));
+    SaveRegSetting(context, section, key, QString::number(twips));
 }

@@ -1,7 +1,7 @@
 #include "copy/Catalogue.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/CopyTrace.h"
 #include "copy/SqlLiteral.h"
 #include "db/Command.h"
@@ -60,12 +60,12 @@ QString domainQuery(const QString& columnName, const QString& tableName)
 
 } // namespace
 
-bool TableExists(Program& program, const QString& which, const QString& tableName)
+bool TableExists(const CopyContext& context, const QString& which, const QString& tableName)
 {
-    return tableExistsChecked(program, which, tableName).value_or(false);
+    return tableExistsChecked(context, which, tableName).value_or(false);
 }
 
-std::optional<bool> tableExistsChecked(Program& program, const QString& which,
+std::optional<bool> tableExistsChecked(const CopyContext& context, const QString& which,
                                        const QString& tableName)
 {
     std::optional<Side> side;
@@ -78,9 +78,9 @@ std::optional<bool> tableExistsChecked(Program& program, const QString& which,
     const QString sql = QStringLiteral("SELECT table_name FROM sys.systable WHERE table_name = ") +
                         sqlText(tableName);
     try {
-        return !userConnection(program, *side).openRecordset(sql)->eof();
+        return !userConnection(context, *side).openRecordset(sql)->eof();
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,TableExists"), sql);
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,TableExists"), sql);
         return std::nullopt;
     }
 }
@@ -118,83 +118,83 @@ QString columnCatalogueQuery(const QString& tableName, const QString& columnName
            doubledQuotes(columnName) + QStringLiteral("'");
 }
 
-QString CreateSelectList(Program& program, const QString& tableName)
+QString CreateSelectList(const CopyContext& context, const QString& tableName)
 {
-    program.ui.setBusy(true);
-    appendCopyTrace(program, QStringLiteral("CreateSelectList"));
+    context.ui.setBusy(true);
+    appendCopyTrace(context, QStringLiteral("CreateSelectList"));
     Command command;
     command.setCommandText(columnCatalogueQuery(tableName));
     try {
-        command.setActiveConnection(&userConnection(program, Side::Remote));
+        command.setActiveConnection(&userConnection(context, Side::Remote));
         return selectListOf(*command.open(), true);
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,CreateSelectList"),
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CreateSelectList"),
                     command.commandText());
         return QString();
     }
 }
 
-QString ColumnFormatted(Program& program, const QString& columnName, const QString& tableName)
+QString ColumnFormatted(const CopyContext& context, const QString& columnName, const QString& tableName)
 {
     Command command;
     command.setCommandText(columnCatalogueQuery(tableName, columnName));
     try {
-        command.setActiveConnection(&userConnection(program, Side::Remote));
+        command.setActiveConnection(&userConnection(context, Side::Remote));
         auto rs = command.open();
         // A column the table lacks is a fault of the caller's statement, not an empty list.
         const QString name = rs->value(0).value_or(QString());
         return isLongText(rs->value(3)) ? longTextCast(name) : name;
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,ColumnFormatted"),
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,ColumnFormatted"),
                     command.commandText());
         return QString();
     }
 }
 
-int FieldType(Program& program, const QString& columnName, const QString& tableName)
+int FieldType(const CopyContext& context, const QString& columnName, const QString& tableName)
 {
-    return fieldFormat(program, columnName, tableName).code;
+    return fieldFormat(context, columnName, tableName).code;
 }
 
-FieldFormat fieldFormat(Program& program, const QString& columnName, const QString& tableName)
+FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, const QString& tableName)
 {
-    program.ui.setBusy(true);
-    appendCopyTrace(program, QStringLiteral("FieldType"));
+    context.ui.setBusy(true);
+    appendCopyTrace(context, QStringLiteral("FieldType"));
     if (FieldFormat::isVerbatimColumn(columnName))
         return {FieldFormat::Time, false};
-    FieldTypeCache& cache = program.tableCopy.fieldTypes;
+    FieldTypeCache& cache = context.tableCopy.fieldTypes;
     if (const std::optional<FieldFormat> known = cache.find(columnName))
         return *known;
 
     const QString sql = domainQuery(columnName, catalogueTableName(tableName));
     FieldFormat format;
     try {
-        auto rs = userConnection(program, Side::Remote).openRecordset(sql);
+        auto rs = userConnection(context, Side::Remote).openRecordset(sql);
         if (!rs->eof())
             format = FieldFormat::forDomain(rs->value(0).value_or(QString()));
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,FieldType"), sql);
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,FieldType"), sql);
         return FieldFormat();
     }
     cache.store(columnName, format);
     return format;
 }
 
-QString ColumnValue(Program& program, const QString& selectStatement, const QString& tableName)
+QString ColumnValue(const CopyContext& context, const QString& selectStatement, const QString& tableName)
 {
     try {
-        auto rs = userConnection(program, Side::Remote).openRecordset(selectStatement);
+        auto rs = userConnection(context, Side::Remote).openRecordset(selectStatement);
         if (rs->eof())
             return DeletedRecord;
         const FieldFormat format =
-            fieldFormat(program, resultColumnName(rs->fieldName(0)), tableName);
+            fieldFormat(context, resultColumnName(rs->fieldName(0)), tableName);
         const DbValue value = rs->value(0);
         const std::optional<QString> literal = fieldLiteral(value, format);
         if (!literal)
             throw conversionError(*value, format);
         return *literal;
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,ColumnValue"),
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,ColumnValue"),
                     selectStatement);
         return QString();
     }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-class Program;
+struct CopyContext;
 
 // The catalogue look-ups of the table-copy engine. Apart from TableExists they all ask the
 // Remote Database, whose schema stands for both. Each reports its own failures
@@ -14,10 +14,10 @@ class Program;
 // Whether a table of that name (as the catalogue stores it, without owner) exists in the
 // Master Database ("M") or the Remote Database ("R"). Any other database code is false and
 // sends nothing. A failure is reported (VRW1,TableExists) and reads as false.
-bool TableExists(Program& program, const QString& which, const QString& tableName);
+bool TableExists(const CopyContext& context, const QString& which, const QString& tableName);
 
 // The same question, telling a failure (reported, nothing known) apart from an answer.
-std::optional<bool> tableExistsChecked(Program& program, const QString& which,
+std::optional<bool> tableExistsChecked(const CopyContext& context, const QString& which,
                                        const QString& tableName);
 
 // The column catalogue query of a base table: name, default text, nulls, domain, width and
@@ -27,17 +27,17 @@ QString columnCatalogueQuery(const QString& tableName, const QString& columnName
 
 // The select list of a table in column order ("a,b,c"); long text columns are cast to
 // char(32767) so they arrive whole. Empty for a table without columns.
-QString CreateSelectList(Program& program, const QString& tableName);
+QString CreateSelectList(const CopyContext& context, const QString& tableName);
 
 // One column's select-list expression: the cast for a long text column, else its name.
-QString ColumnFormatted(Program& program, const QString& columnName, const QString& tableName);
+QString ColumnFormatted(const CopyContext& context, const QString& columnName, const QString& tableName);
 
 // The field type code of a column (FieldFormat::Code). Cached by column name alone for the
 // whole run; "C2333" and "C2334" are always 3. A leading "temp_" of the table name is
 // ignored; an owner prefix is not, so an owner-qualified name finds no table and gives 0.
-int FieldType(Program& program, const QString& columnName, const QString& tableName);
+int FieldType(const CopyContext& context, const QString& columnName, const QString& tableName);
 // The same look-up with the column's full format (whether it holds binary data).
-FieldFormat fieldFormat(Program& program, const QString& columnName, const QString& tableName);
+FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, const QString& tableName);
 
 // The column a result field stands for. Engines may name an unaliased cast after its text
 // ("cast(i4218 AS char(32767))"), so the column inside such a cast is taken; any other
@@ -49,4 +49,4 @@ inline const QString DeletedRecord = QStringLiteral("$DELETED RECORD$");
 
 // Runs a one-column select on the Remote Database and returns the first row's value as SQL
 // literal text ("NULL" for a null), or DeletedRecord when there is no row.
-QString ColumnValue(Program& program, const QString& selectStatement, const QString& tableName);
+QString ColumnValue(const CopyContext& context, const QString& selectStatement, const QString& tableName);

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// What the table-copy engine keeps for the whole run of the program.
+// What the table-copy engine keeps for the whole run of the context.
 struct CopyState
 {
     // The temporary tables declared in each database during this run, every name quoted and

@@ -1,18 +1,18 @@
 #include "copy/CopyTrace.h"
 
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 
-void showCopyTrace(Program& program, const QString& text)
+void showCopyTrace(const CopyContext& context, const QString& text)
 {
-    if (program.state.switchDebugging)
-        program.statistics.setText(QStringLiteral("Text_debugs"), text);
+    if (context.state.switchDebugging)
+        context.statistics.setText(QStringLiteral("Text_debugs"), text);
 }
 
-void appendCopyTrace(Program& program, const QString& line)
+void appendCopyTrace(const CopyContext& context, const QString& line)
 {
-    if (!program.state.switchDebugging)
+    if (!context.state.switchDebugging)
         return;
-    StatisticsSheet& sheet = program.statistics;
+    StatisticsSheet& sheet = context.statistics;
     const QString shown = sheet.text(QStringLiteral("Text_debugs"));
     sheet.setText(QStringLiteral("Text_debugs"),
                   shown.isEmpty() ? line : shown + QStringLiteral("\r\n") + line);

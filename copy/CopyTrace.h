@@ -2,11 +2,11 @@
 
 #include <QString>
 
-class Program;
+struct CopyContext;
 
 // The code trace of the statistics window, written only under the DEBUGGING switch.
 
 // Replaces the trace box's content.
-void showCopyTrace(Program& program, const QString& text);
+void showCopyTrace(const CopyContext& context, const QString& text);
 // Adds a line to what the trace box shows.
-void appendCopyTrace(Program& program, const QString& line);
+void appendCopyTrace(const CopyContext& context, const QString& line);

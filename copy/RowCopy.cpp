@@ -1,7 +1,7 @@
 #include "copy/RowCopy.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
 #include "copy/CopyTrace.h"
 #include "copy/SqlLiteral.h"
@@ -39,9 +39,9 @@ QString valuesText(const Recordset& rs, const QList<CopyColumn>& columns)
 class CopyRun
 {
 public:
-    CopyRun(Program& program, const QString& destTable, const QString& mode) : m_program(program)
+    CopyRun(const CopyContext& context, const QString& destTable, const QString& mode) : m_context(context)
     {
-        CopyState& copy = program.tableCopy;
+        CopyState& copy = context.tableCopy;
         if (!copy.traceText.isEmpty())
             copy.traceText += crlf;
         copy.copyHeader = QStringLiteral("CopyToDestTable - ") + destTable +
@@ -51,14 +51,14 @@ public:
     // The trace box under DEBUGGING: the transfer's step, this copy's title, this step.
     void step(const QString& text)
     {
-        const CopyState& copy = m_program.tableCopy;
-        showCopyTrace(m_program, copy.traceText + copy.copyHeader + text);
+        const CopyState& copy = m_context.tableCopy;
+        showCopyTrace(m_context, copy.traceText + copy.copyHeader + text);
     }
 
     void showCount(long count)
     {
-        StatisticsSheet& sheet = m_program.statistics;
-        const bool shown = m_program.state.runningCounter;
+        StatisticsSheet& sheet = m_context.statistics;
+        const bool shown = m_context.state.runningCounter;
         sheet.setVisible(QStringLiteral("LabelCounter"), shown);
         sheet.setVisible(QStringLiteral("TextCounter"), shown);
         if (shown)
@@ -66,27 +66,27 @@ public:
     }
 
 private:
-    Program& m_program;
+    CopyContext m_context;
 };
 
 } // namespace
 
-long CopyToDestTable(Program& program, const QString& selectStatement, const QString& destTable,
+long CopyToDestTable(const CopyContext& context, const QString& selectStatement, const QString& destTable,
                      const QString& mode)
 {
-    program.ui.setBusy(true);
+    context.ui.setBusy(true);
     const QString code = mode.toUpper();
     const Side sourceSide = code == QLatin1String("R") ? Side::Remote : Side::Master;
     const Side destSide = code == QLatin1String("M") ? Side::Remote : Side::Master;
-    CopyRun run(program, destTable, mode);
-    StatisticsSheet& sheet = program.statistics;
+    CopyRun run(context, destTable, mode);
+    StatisticsSheet& sheet = context.statistics;
     Command source;
     Command dest;
     Command* current = &source;
     long count = 0;
     try {
-        source.setActiveConnection(&userConnection(program, sourceSide));
-        dest.setActiveConnection(&userConnection(program, destSide));
+        source.setActiveConnection(&userConnection(context, sourceSide));
+        dest.setActiveConnection(&userConnection(context, destSide));
 
         run.step(QStringLiteral("execute statement against source database"));
         source.setCommandText(selectStatement);
@@ -103,7 +103,7 @@ long CopyToDestTable(Program& program, const QString& selectStatement, const QSt
             for (int i = 0; i < rs->fieldCount(); ++i) {
                 // A long text arrives through a cast; it goes back into its own column.
                 const QString name = resultColumnName(rs->fieldName(i));
-                columns.append({name, fieldFormat(program, name, destTable)});
+                columns.append({name, fieldFormat(context, name, destTable)});
                 names.append(name);
             }
             const QString insert = QStringLiteral("insert into ") + destTable +
@@ -124,26 +124,26 @@ long CopyToDestTable(Program& program, const QString& selectStatement, const QSt
                     // The destination is gone: every further row would fail the same way.
                     if (isLostConnection(e.description()))
                         throw;
-                    LogSyncError(program, syncErrorText(e), selectStatement + QLatin1Char(';') + dest.commandText(),
+                    LogSyncError(context, syncErrorText(e), selectStatement + QLatin1Char(';') + dest.commandText(),
                                  QStringLiteral("CopyToDestTable"));
                 }
                 run.step(QStringLiteral("go to the next row"));
-                program.ui.yield();
+                context.ui.yield();
                 current = &source;
                 rs->moveNext();
             }
         }
         rs->close();
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,CopyToDestTable"),
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CopyToDestTable"),
                     current->commandText());
         return 0;
     }
-    if (!program.state.switchDebugging) {
+    if (!context.state.switchDebugging) {
         sheet.setVisible(QStringLiteral("LabelCounter"), false);
         sheet.setVisible(QStringLiteral("TextCounter"), false);
     }
     run.step(QStringLiteral("    Completed"));
-    program.ui.setBusy(false);
+    context.ui.setBusy(false);
     return count;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Program;
+struct CopyContext;
 
 // Copies the rows of a select into a table, one literal insert (with its own commit) per
 // row. mode "M" reads the Master Database and writes the Remote Database, "R" the other way
@@ -10,5 +10,5 @@ class Program;
 // written, in the insert and to find each column's format. A row that fails goes to
 // syncerr.log and the copy goes on; returns the number of rows inserted (0 after a lost
 // connection, which is reported and ends the copy).
-long CopyToDestTable(Program& program, const QString& selectStatement, const QString& destTable,
+long CopyToDestTable(const CopyContext& context, const QString& selectStatement, const QString& destTable,
                      const QString& mode);

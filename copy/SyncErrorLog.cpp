@@ -3,7 +3,7 @@
 #include "base/Clock.h"
 #include "base/ErrorReporter.h"
 #include "base/LogFiles.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 
 QString syncErrorLogPath(const SessionState& state)
 {
@@ -24,11 +24,11 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
            statementText + crlf + stamp + procedureName + crlf;
 }
 
-void LogSyncError(Program& program, const QString& errorText, const QString& statementText,
+void LogSyncError(const CopyContext& context, const QString& errorText, const QString& statementText,
                   const QString& procedureName)
 {
-    appendToLog(syncErrorLogPath(program.state),
-                syncErrorBlock(program.clock.now(), errorText, statementText, procedureName));
-    program.tableCopy.syncError = true;
-    ++program.tableCopy.syncLogBlocks;
+    appendToLog(syncErrorLogPath(context.state),
+                syncErrorBlock(context.clock.now(), errorText, statementText, procedureName));
+    context.tableCopy.syncError = true;
+    ++context.tableCopy.syncLogBlocks;
 }

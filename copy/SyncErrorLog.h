@@ -5,7 +5,7 @@
 
 #include "db/DbError.h"
 
-class Program;
+struct CopyContext;
 struct SessionState;
 
 // Where syncerr.log is written: beside errors.log.
@@ -20,5 +20,5 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
 
 // Appends the block to syncerr.log (beside errors.log) and sets the sync-error flag. A log
 // that cannot be written does not stop the work: the flag is set all the same.
-void LogSyncError(Program& program, const QString& errorText, const QString& statementText,
+void LogSyncError(const CopyContext& context, const QString& errorText, const QString& statementText,
                   const QString& procedureName);

@@ -1,13 +1,13 @@
 #include "copy/TempTables.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
 #include "copy/CopyTrace.h"
 #include "session/AdminCredentials.h"
+#include "session/SchemaOwner.h"
 #include "session/Sessions.h"
 
-#include <functional>
 
 namespace {
 
@@ -22,19 +22,19 @@ QList<CatalogueColumn> catalogueColumns(Recordset& rs)
     return columns;
 }
 
-QString& tempTableList(Program& program, Side side)
+QString& tempTableList(const CopyContext& context, Side side)
 {
-    return side == Side::Master ? program.tableCopy.masterTempTables
-                                : program.tableCopy.remoteTempTables;
+    return side == Side::Master ? context.tableCopy.masterTempTables
+                                : context.tableCopy.remoteTempTables;
 }
 
 // Drops the listed tables on one side. False when the connection could not be made.
-bool dropListed(Program& program, Side side, const std::function<bool(Program&)>& connect)
+bool dropListed(const CopyContext& context, Side side, bool (*connect)(const SessionContext&))
 {
-    QString& list = tempTableList(program, side);
+    QString& list = tempTableList(context, side);
     if (list.isEmpty())
         return true;
-    if (!connect(program))
+    if (!connect(context))
         return false;
     qsizetype at = 0;
     for (;;) {
@@ -48,7 +48,7 @@ bool dropListed(Program& program, Side side, const std::function<bool(Program&)>
         at = close + 1;
         try {
             // A table that is gone already (a connection opened since) is no concern.
-            userConnection(program, side).execute(QStringLiteral("drop table ") + name);
+            userConnection(context, side).execute(QStringLiteral("drop table ") + name);
         } catch (const DbError&) {
         }
     }
@@ -99,14 +99,14 @@ QString temporaryTableDeclaration(const QString& tableName, const QList<Catalogu
            QStringLiteral(") on commit preserve rows");
 }
 
-QString CreateTempTable(Program& program, const QString& tableName, const QString& sourceSide)
+QString CreateTempTable(const CopyContext& context, const QString& tableName, const QString& sourceSide)
 {
-    program.ui.setBusy(true);
-    appendCopyTrace(program, QStringLiteral("CreateTempTable"));
+    context.ui.setBusy(true);
+    appendCopyTrace(context, QStringLiteral("CreateTempTable"));
     const QString procedure = QStringLiteral("VRW1,CreateTempTable");
     const QString code = sourceSide.toUpper();
     if (code != QLatin1String("M") && code != QLatin1String("R")) {
-        ReportError(program, 5,
+        ReportError(context, 5,
                     QStringLiteral("Invalid procedure call or argument: database code \"%1\"")
                         .arg(sourceSide),
                     procedure, QString());
@@ -115,75 +115,75 @@ QString CreateTempTable(Program& program, const QString& tableName, const QStrin
     const Side source = code == QLatin1String("R") ? Side::Remote : Side::Master;
     const Side target = source == Side::Remote ? Side::Master : Side::Remote;
     const QString name = QStringLiteral("temp_") + tableName;
-    QString& list = tempTableList(program, target);
+    QString& list = tempTableList(context, target);
     // Names compare as the engine compares them: a second spelling is the same table.
     if (list.contains(QLatin1Char('\'') + name + QLatin1Char('\''), Qt::CaseInsensitive))
         return name;
 
     QString sql = columnCatalogueQuery(tableName);
     try {
-        auto rs = userConnection(program, source).openRecordset(sql, CursorType::Static);
+        auto rs = userConnection(context, source).openRecordset(sql, CursorType::Static);
         const QList<CatalogueColumn> columns = catalogueColumns(*rs);
         rs->close();
         if (columns.isEmpty())
             throw DbError(-141, QStringLiteral("Table '%1' not found").arg(tableName),
                           QStringLiteral("42S02"));
         sql = temporaryTableDeclaration(tableName, columns);
-        userConnection(program, target).execute(sql);
+        userConnection(context, target).execute(sql);
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), procedure, sql);
+        ReportError(context, e.number(), e.description(), procedure, sql);
         return QString();
     }
     list += QStringLiteral(" '") + name + QLatin1Char('\'');
     return name;
 }
 
-void DropTempTables(Program& program)
+void DropTempTables(const CopyContext& context)
 {
-    if (!dropListed(program, Side::Master, ConnectToMaster))
+    if (!dropListed(context, Side::Master, ConnectToMaster))
         return;
-    if (!dropListed(program, Side::Remote, ConnectToRemote))
+    if (!dropListed(context, Side::Remote, ConnectToRemote))
         return;
-    program.ui.setBusy(false);
+    context.ui.setBusy(false);
 }
 
-void CreateScratchTable(Program& program)
+void CreateScratchTable(const CopyContext& context)
 {
-    SessionState& s = program.state;
+    SessionState& s = context.state;
     QString sql =
         QStringLiteral("SELECT table_name FROM sys.systable WHERE table_name = 'qel_vr_scratch'");
     try {
-        if (!userConnection(program, Side::Remote).openRecordset(sql)->eof())
+        if (!userConnection(context, Side::Remote).openRecordset(sql)->eof())
             return;
         const QString create = QStringLiteral(
             "CREATE TABLE mt.qel_vr_scratch (asset CHAR(80),mtag CHAR(80),xtag CHAR(80));");
-        if (s.remoteUser.toUpper() == QLatin1String("MT")) {
+        if (isSchemaOwner(s.remoteUser)) {
             // Signed in as the owner already: a new connection would be the same login.
             sql = create;
-            userConnection(program, Side::Remote).execute(sql);
+            userConnection(context, Side::Remote).execute(sql);
             return;
         }
-        const AdminCredentials credentials = AdminCredentials::load(program);
+        const AdminCredentials credentials = AdminCredentials::load(context);
         if (credentials.ownerPassword.isEmpty()) {
             // Reconnecting without it would only lose the user's working connection.
-            program.ui.setBusy(false);
-            program.ui.message(
+            context.ui.setBusy(false);
+            context.ui.message(
                 {QStringLiteral("The Remote Database lacks the table mt.qel_vr_scratch, and only "
                                 "the schema owner may create it, but the owner's password is not "
                                 "configured. Put it into %1 (section [Owner], key Password) or "
                                 "set VARROW_OWNER_PASSWORD.")
                      .arg(AdminCredentials::filePath()),
-                 program.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+                 context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
             return;
         }
-        DisconnectFromRemote(program);
-        s.remoteUser = QStringLiteral("MT");
+        DisconnectFromRemote(context);
+        s.remoteUser = SchemaOwner;
         s.remotePassword = credentials.ownerPassword;
-        ConnectToRemote(program);
+        ConnectToRemote(context);
         sql = create;
-        userConnection(program, Side::Remote).execute(sql);
+        userConnection(context, Side::Remote).execute(sql);
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,CreateScratchTable"),
+        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CreateScratchTable"),
                     sql);
     }
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-class Program;
+struct CopyContext;
 
 // One row of the column catalogue query, as the declaration of a temporary copy needs it.
 struct CatalogueColumn
@@ -28,13 +28,13 @@ QString temporaryTableDeclaration(const QString& tableName, const QList<Catalogu
 // sourceSide "R" (any case) copies a Remote Database table into the Master Database, "M" a
 // Master Database table into the Remote Database. A table already declared there this run
 // is not declared again. Returns the temporary table's name; empty after a lost connection.
-QString CreateTempTable(Program& program, const QString& tableName, const QString& sourceSide);
+QString CreateTempTable(const CopyContext& context, const QString& tableName, const QString& sourceSide);
 
 // Drops every temporary table declared this run, in both databases, ignoring failures, and
 // empties both lists. A database with nothing listed is not asked anything.
-void DropTempTables(Program& program);
+void DropTempTables(const CopyContext& context);
 
 // Makes sure the Remote Database holds the template table mt.qel_vr_scratch. Creating it
 // needs the schema owner: unless the user is "MT" already, the remote connection is reopened
 // as "MT" with the owner's configured password and stays so.
-void CreateScratchTable(Program& program);
+void CreateScratchTable(const CopyContext& context);

@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using Field = ConnectForm::Field;
+using Field = ConnectDialogModel::Field;
 
 namespace {
 
@@ -32,7 +32,7 @@ QLineEdit* lineEdit(QWidget* parent, const char* name, bool password)
 } // namespace
 
 FormConnect::FormConnect(Program& program, QWidget* parent)
-    : QWidget(parent), m_program(program), m_form(program.connectForm)
+    : QWidget(parent), m_program(program), m_form(program.connectDialog)
 {
     setObjectName(QStringLiteral("FormConnect"));
     const Phrases& p = program.state.phrases;
@@ -117,20 +117,18 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
         connect(static_cast<QLineEdit*>(m_widgets[f]), &QLineEdit::textEdited, this,
                 [this, f](const QString& text) { m_form.text(f) = text; });
     }
-    connect(connectButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::ConnectToDatabases); });
-    connect(autoSyncButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::AutoSync); });
-    connect(exitButton, &QPushButton::clicked, this, [this] { run(&ConnectForm::CommandExit); });
-    connect(&m_form, &ConnectForm::changed, this, &FormConnect::refresh);
+    ConnectCommands& commands = program.connectCommands;
+    connect(connectButton, &QPushButton::clicked, this, [this, &commands] { run([&commands] { commands.ConnectToDatabases(); }); });
+    connect(autoSyncButton, &QPushButton::clicked, this, [this, &commands] { run([&commands] { commands.AutoSync(); }); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { run([this] { m_form.CommandExit(); }); });
+    connect(&m_form, &ConnectDialogModel::changed, this, &FormConnect::refresh);
     refresh();
 }
 
-void FormConnect::run(void (ConnectForm::*command)())
+void FormConnect::run(const std::function<void()>& command)
 {
     Program& program = m_program;
-    ConnectForm& form = m_form;
-    runGuarded([&program, &form, command] {
-        runAvailable(program, [&form, command] { (form.*command)(); });
-    });
+    runGuarded([&program, command] { runAvailable(program, command); });
 }
 
 void FormConnect::refresh()

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "session/ConnectForm.h"
+#include "session/ConnectDialogModel.h"
 
 #include <QWidget>
+#include <functional>
 #include <map>
 
 class Program;
@@ -10,8 +11,8 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-// The connect dialog as a window of the main frame: shows the connect form's state and
-// writes the user's choices back into it; the buttons run the form's commands.
+// The connect dialog as a window of the main frame: shows the dialog's model and writes the
+// user's choices back into it; the buttons run the connect commands.
 class FormConnect : public QWidget
 {
     Q_OBJECT
@@ -25,12 +26,12 @@ protected:
 
 private:
     void refresh();
-    void run(void (ConnectForm::*command)());
+    void run(const std::function<void()>& command);
 
     Program& m_program;
-    ConnectForm& m_form;
+    ConnectDialogModel& m_form;
     QComboBox* m_masterSource;
     QComboBox* m_remoteSource;
-    std::map<ConnectForm::Field, QWidget*> m_widgets;
+    std::map<ConnectDialogModel::Field, QWidget*> m_widgets;
     bool m_refreshing = false;
 };

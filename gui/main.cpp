@@ -21,8 +21,7 @@
 
 namespace {
 
-// The command line as one text, as the program has always read it: the arguments joined
-// by blanks. Taken before Qt sees them, so none is mistaken for a Qt option.
+// The command line as one text: the arguments joined by blanks. Taken before Qt sees them, so none is mistaken for a Qt option.
 QString commandLineOf(int argc, char** argv)
 {
     QStringList arguments;

@@ -1,6 +1,7 @@
 #include "session/AdminCredentials.h"
 
-#include "app/Program.h"
+#include "base/BaseContext.h"
+#include "base/Ui.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ QString AdminCredentials::filePath()
         .filePath(QStringLiteral("credentials"));
 }
 
-AdminCredentials AdminCredentials::load(Program& program)
+AdminCredentials AdminCredentials::load(const BaseContext& context)
 {
     AdminCredentials c;
     const QFileInfo file(filePath());
@@ -45,11 +46,11 @@ AdminCredentials AdminCredentials::load(Program& program)
             c.ownerPassword = store.value(QStringLiteral("Owner/Password")).toString();
         } else if (!g_refusalShown) {
             g_refusalShown = true;
-            program.ui.message(
+            context.ui.message(
                 {QStringLiteral("The credentials file %1 may be read by other users, so Varrow does "
                                 "not use it. Allow only its owner to read it (chmod 600).")
                      .arg(file.filePath()),
-                 program.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+                 context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
         }
     }
     overrideFromEnvironment(c.user, "VARROW_ADMIN_USER");

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Program;
+struct BaseContext;
 
 // Credentials that must not be compiled into the program: the administrator login used for
 // schema work on behalf of users other than "MT", and the schema owner's password. They come
@@ -17,6 +17,6 @@ struct AdminCredentials
     QString ownerPassword;
 
     // Reads them. A file others could read is refused: the user is told once per run.
-    static AdminCredentials load(Program& program);
+    static AdminCredentials load(const BaseContext& context);
     static QString filePath();
 };

@@ -1,7 +1,11 @@
 #include "session/Sessions.h"
 
-#include "app/Program.h"
+#include "base/Ui.h"
+#include "base/Clock.h"
 #include "session/AdminCredentials.h"
+#include "session/OpenSessions.h"
+#include "session/SchemaOwner.h"
+#include "session/SessionContext.h"
 #include "db/ConnectionString.h"
 #include "db/DataSources.h"
 #include "db/DbErrors.h"
@@ -19,13 +23,15 @@ struct SideState
     bool& connected;
 };
 
-SideState sideState(SessionState& s, Side side)
+SideState sideState(const SessionContext& c, Side side)
 {
+    SessionState& s = c.state;
+    OpenSessions& open = c.sessions;
     if (side == Side::Master)
-        return {s.masterDataSource, s.masterUser, s.masterPassword, s.masterConnection,
-                s.masterAdminConnection, s.masterConnected};
-    return {s.remoteDataSource, s.remoteUser, s.remotePassword, s.remoteConnection,
-            s.remoteAdminConnection, s.remoteConnected};
+        return {s.masterDataSource, s.masterUser, s.masterPassword, open.masterConnection,
+                open.masterAdminConnection, s.masterConnected};
+    return {s.remoteDataSource, s.remoteUser, s.remotePassword, open.remoteConnection,
+            open.remoteAdminConnection, s.remoteConnected};
 }
 
 bool isOpen(const std::unique_ptr<Connection>& connection)
@@ -40,28 +46,28 @@ void discard(std::unique_ptr<Connection>& connection)
     connection.reset();
 }
 
-void openNew(Program& program, SideState& side)
+void openNew(const SessionContext& context, SideState& side)
 {
-    side.connection = program.connections.create();
+    side.connection = context.connections.create();
     if (side.connection) {
         side.connection->setConnectionString(connectionString(side.dataSource, side.user, side.password));
         side.connection->open();
     }
-    program.ui.yield();
+    context.ui.yield();
 }
 
 // Each check waits a second first: a connection may need a moment before it reports open.
-bool connectSide(Program& program, Side which)
+bool connectSide(const SessionContext& context, Side which)
 {
-    SideState side = sideState(program.state, which);
+    SideState side = sideState(context, which);
     if (side.connected)
         return true;
     discard(side.connection);
-    program.ui.yield();
-    openNew(program, side);
+    context.ui.yield();
+    openNew(context, side);
     constexpr int checks = 10;
     for (int check = 1; check <= checks; ++check) {
-        program.clock.sleep(1000);
+        context.clock.sleep(1000);
         if (isOpen(side.connection)) {
             side.connected = true;
             return true;
@@ -69,66 +75,66 @@ bool connectSide(Program& program, Side which)
         if (check == checks)
             break;
         discard(side.connection);
-        program.ui.yield();
-        openNew(program, side);
+        context.ui.yield();
+        openNew(context, side);
     }
     side.connected = false;
     return false;
 }
 
-bool connectAdmin(Program& program, Side which)
+bool connectAdmin(const SessionContext& context, Side which)
 {
-    SideState side = sideState(program.state, which);
-    if (!side.connected && !connectSide(program, which))
+    SideState side = sideState(context, which);
+    if (!side.connected && !connectSide(context, which))
         return false;
     QString text;
-    if (side.user.toUpper() == QLatin1String("MT")) {
+    if (isSchemaOwner(side.user)) {
         text = connectionString(side.dataSource, side.user, side.password);
     } else {
-        const AdminCredentials admin = AdminCredentials::load(program);
+        const AdminCredentials admin = AdminCredentials::load(context);
         text = connectionString(side.dataSource, admin.user, admin.password);
     }
     if (!side.admin)
-        side.admin = program.connections.create();
+        side.admin = context.connections.create();
     if (!side.admin)
         return false;
     side.admin->setConnectionString(text);
     side.admin->open();
-    program.ui.yield();
+    context.ui.yield();
     return side.admin->state() == 1;
 }
 
 } // namespace
 
-Connection& userConnection(Program& program, Side side)
+Connection& userConnection(const SessionContext& context, Side side)
 {
-    std::unique_ptr<Connection>& c = sideState(program.state, side).connection;
+    std::unique_ptr<Connection>& c = sideState(context, side).connection;
     if (!c)
         throw DbErrors::notConnected();
     return *c;
 }
 
-Connection& adminConnection(Program& program, Side side)
+Connection& adminConnection(const SessionContext& context, Side side)
 {
-    std::unique_ptr<Connection>& c = sideState(program.state, side).admin;
+    std::unique_ptr<Connection>& c = sideState(context, side).admin;
     if (!c)
         throw DbErrors::notConnected();
     return *c;
 }
 
-bool ConnectToMaster(Program& program)
+bool ConnectToMaster(const SessionContext& context)
 {
-    return connectSide(program, Side::Master);
+    return connectSide(context, Side::Master);
 }
 
-bool ConnectToRemote(Program& program)
+bool ConnectToRemote(const SessionContext& context)
 {
-    return connectSide(program, Side::Remote);
+    return connectSide(context, Side::Remote);
 }
 
-void DisconnectFromMaster(Program& program)
+void DisconnectFromMaster(const SessionContext& context)
 {
-    SideState side = sideState(program.state, Side::Master);
+    SideState side = sideState(context, Side::Master);
     if (!side.connected)
         return;
     if (isOpen(side.admin))
@@ -137,59 +143,59 @@ void DisconnectFromMaster(Program& program)
     side.connected = false;
 }
 
-void DisconnectFromRemote(Program& program)
+void DisconnectFromRemote(const SessionContext& context)
 {
-    SideState side = sideState(program.state, Side::Remote);
+    SideState side = sideState(context, Side::Remote);
     if (!side.connected)
         return;
     discard(side.connection);
     side.connected = false;
 }
 
-bool ConnectQELDBAToMaster(Program& program)
+bool ConnectQELDBAToMaster(const SessionContext& context)
 {
-    return connectAdmin(program, Side::Master);
+    return connectAdmin(context, Side::Master);
 }
 
-bool ConnectQELDBAToRemote(Program& program)
+bool ConnectQELDBAToRemote(const SessionContext& context)
 {
-    return connectAdmin(program, Side::Remote);
+    return connectAdmin(context, Side::Remote);
 }
 
-void DisconnectQELDBAFromMaster(Program& program)
+void DisconnectQELDBAFromMaster(const SessionContext& context)
 {
-    SideState side = sideState(program.state, Side::Master);
+    SideState side = sideState(context, Side::Master);
     if (isOpen(side.admin) && side.connected)
         discard(side.admin);
 }
 
-void DisconnectQELDBAFromRemote(Program& program)
+void DisconnectQELDBAFromRemote(const SessionContext& context)
 {
-    SideState side = sideState(program.state, Side::Remote);
+    SideState side = sideState(context, Side::Remote);
     if (isOpen(side.admin) && side.connected) {
         discard(side.admin);
-        program.ui.yield();
+        context.ui.yield();
     }
 }
 
-QString GetQELDBAUsername(Program& program)
+QString GetQELDBAUsername(const SessionContext& context)
 {
-    return AdminCredentials::load(program).user;
+    return AdminCredentials::load(context).user;
 }
 
-QString GetQELDBAPassword(Program& program)
+QString GetQELDBAPassword(const SessionContext& context)
 {
-    return AdminCredentials::load(program).password;
+    return AdminCredentials::load(context).password;
 }
 
-void GetMasterDatabaseName(Program& program)
+void GetMasterDatabaseName(const SessionContext& context)
 {
-    program.ui.setBusy(true);
+    context.ui.setBusy(true);
     // The configuration the driver manager connects with: a user data source of that name
     // hides a system one, so its key is the one that names the database actually used.
     const std::optional<QString> name =
-        DataSources::value(program.state.masterDataSource, QStringLiteral("DatabaseName"));
+        DataSources::value(context.state.masterDataSource, QStringLiteral("DatabaseName"));
     if (name)
-        program.state.masterDatabaseName = *name;
-    program.ui.setBusy(false);
+        context.state.masterDatabaseName = *name;
+    context.ui.setBusy(false);
 }

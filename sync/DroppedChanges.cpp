@@ -1,12 +1,12 @@
 #include "sync/DroppedChanges.h"
 
 #include "base/LogFiles.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/SyncErrorLog.h"
 
 #include <QStringList>
 
-void recordDroppedChanges(Program& program, Connection& remote)
+void recordDroppedChanges(const CopyContext& context, Connection& remote)
 {
     const QStringList columns = {QStringLiteral("action"),          QStringLiteral("affected_table"),
                                  QStringLiteral("xtag"),            QStringLiteral("xtag_additional"),
@@ -20,13 +20,13 @@ void recordDroppedChanges(Program& program, Connection& remote)
         QStringList described;
         for (int i = 0; i < columns.size(); ++i)
             described.append(columns[i] + QLatin1Char('=') + rows->value(i).value_or(QStringLiteral("(NULL)")));
-        blocks += syncErrorBlock(program.clock.now(),
+        blocks += syncErrorBlock(context.clock.now(),
                                  QStringLiteral("Untransferred change deleted with the change log"),
                                  described.join(QLatin1Char(' ')), QStringLiteral("ClearRemoteLog"));
         ++count;
     }
     if (count == 0)
         return;
-    appendToLog(syncErrorLogPath(program.state), blocks);
-    program.tableCopy.syncLogBlocks += count;
+    appendToLog(syncErrorLogPath(context.state), blocks);
+    context.tableCopy.syncLogBlocks += count;
 }

@@ -1,13 +1,14 @@
 #include "sync/ModifiedRecordTransfer.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
+#include "sync/LogCleanup.h"
 #include "sync/TransferHistory.h"
 
 using ChangeLog::Family;
@@ -165,8 +166,8 @@ bool readsFormattedColumn(Family f)
 class ModifiedRecordTransfer
 {
 public:
-    explicit ModifiedRecordTransfer(Program& program)
-        : m_program(program), m_state(program.state), m_sheet(program.statistics)
+    explicit ModifiedRecordTransfer(const CopyContext& context)
+        : m_context(context), m_state(context.state), m_sheet(context.statistics)
     {
     }
 
@@ -182,7 +183,7 @@ private:
     void showCounter(qint32 counter);
     bool lost() const { return m_state.errorOccurred; }
 
-    Program& m_program;
+    CopyContext m_context;
     SessionState& m_state;
     StatisticsSheet& m_sheet;
     Command m_remote;
@@ -192,19 +193,19 @@ private:
 
 void ModifiedRecordTransfer::run()
 {
-    Ui& ui = m_program.ui;
+    Ui& ui = m_context.ui;
     try {
-        m_remote.setActiveConnection(&userConnection(m_program, Side::Remote));
-        m_master.setActiveConnection(&userConnection(m_program, Side::Master));
+        m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
+        m_master.setActiveConnection(&userConnection(m_context, Side::Master));
         ui.setBusy(true);
         m_sheet.show();
-        m_sheet.setText(QStringLiteral("Function"), m_program.phrase(411));
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(412));
-        m_sheet.setText(QStringLiteral("dbrecords(0)"), m_program.phrase(413));
+        m_sheet.setText(QStringLiteral("Function"), m_context.phrase(411));
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(412));
+        m_sheet.setText(QStringLiteral("dbrecords(0)"), m_context.phrase(413));
         m_sheet.setProgressBar(0);
         if (m_state.transferStartTime.isEmpty())
-            m_state.transferStartTime = timestampText(m_program.clock.now());
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(452));
+            m_state.transferStartTime = timestampText(m_context.clock.now());
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(452));
         m_sheet.setProgressBar(5);
 
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
@@ -220,7 +221,7 @@ void ModifiedRecordTransfer::run()
             ui.yield();
         }
         m_sheet.setNumber(QStringLiteral("Mtotal"), pending);
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(402));
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(402));
         m_sheet.setProgressBar(10);
 
         // Every family's pending rows are listed before the first of them is marked: a mark
@@ -249,32 +250,32 @@ void ModifiedRecordTransfer::run()
         m_remote.setCommandText(m_statement);
         m_remote.execute();
 
-        m_program.mainMenu.UpdateMenuStatus();
+        m_context.events.UpdateMenuStatus();
         if (lost())
             return;
         m_sheet.setNumber(QStringLiteral("Minsttotal"), total);
-        m_sheet.setText(QStringLiteral("Function"), m_program.phrase(409));
+        m_sheet.setText(QStringLiteral("Function"), m_context.phrase(409));
         m_sheet.setProgressBar(100);
         m_state.modifiedRecordTotal = total;
         ui.setBusy(false);
 
-        if ((m_state.newRecordsPending || m_state.modifiedRecordsPending) && m_program.tableCopy.syncError)
-            ui.message({m_program.phrase(564) + QStringLiteral("\r\n\r\n") + m_program.phrase(565),
-                        m_program.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+        if ((m_state.newRecordsPending || m_state.modifiedRecordsPending) && m_context.tableCopy.syncError)
+            ui.message({m_context.phrase(564) + QStringLiteral("\r\n\r\n") + m_context.phrase(565),
+                        m_context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
         else
-            m_program.mainMenu.ClearRemoteLog();
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(239));
+            ClearRemoteLog(m_context);
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(239));
 
-        m_state.transferStopTime = timestampText(m_program.clock.now());
-        m_master.setActiveConnection(&userConnection(m_program, Side::Master));
-        m_statement = synchronizeHistoryStatement(m_program, m_program.phrase(243));
+        m_state.transferStopTime = timestampText(m_context.clock.now());
+        m_master.setActiveConnection(&userConnection(m_context, Side::Master));
+        m_statement = synchronizeHistoryStatement(m_context, m_context.phrase(243));
         m_master.setCommandText(m_statement);
         m_master.execute();
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(410));
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(410));
         // The next synchronisation of this session starts its own clock.
         m_state.transferStartTime.clear();
     } catch (const DbError& e) {
-        ReportError(m_program, e.number(), e.description(), QStringLiteral("VRW1,TransferModifiedRecords"),
+        ReportError(m_context, e.number(), e.description(), QStringLiteral("VRW1,TransferModifiedRecords"),
                     m_statement);
     }
 }
@@ -290,16 +291,16 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
             // A connection that is gone fails every row that follows: stop the run instead.
             if (isLostConnection(e.description()))
                 throw;
-            LogSyncError(m_program, syncErrorText(e),
+            LogSyncError(m_context, syncErrorText(e),
                          m_statement, procedure);
         }
         if (lost())
             return false;
-        m_program.ui.yield();
+        m_context.ui.yield();
         try {
             rows.moveNext();
         } catch (const DbError& e) {
-            LogSyncError(m_program, syncErrorText(e),
+            LogSyncError(m_context, syncErrorText(e),
                          m_statement, procedure);
             rows.moveNext();
         }
@@ -310,7 +311,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
         total += counter;
     }
     if (spec.progressAfter) {
-        m_sheet.setText(QStringLiteral("Progress"), m_program.phrase(spec.progressAfter));
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(spec.progressAfter));
         m_sheet.setProgressBar(spec.barAfter);
     }
     return true;
@@ -328,7 +329,7 @@ bool ModifiedRecordTransfer::transferValField(const LogRow& row)
     std::unique_ptr<Recordset> values = m_remote.open(CursorType::Static);
     if (values->eof())
         return false;
-    const FieldFormat format = fieldFormat(m_program, row.column, QStringLiteral("valfield"));
+    const FieldFormat format = fieldFormat(m_context, row.column, QStringLiteral("valfield"));
     QList<std::pair<LogRow, QString>> writes;
     for (; !values->eof(); values->moveNext()) {
         const DbValue value = values->value(1);
@@ -369,12 +370,12 @@ void ModifiedRecordTransfer::transferRow(const FamilySpec& spec, const LogRow& r
 bool ModifiedRecordTransfer::transferColumn(Family f, const LogRow& row)
 {
     const QString table = ChangeLog::tableName(f);
-    const QString column = readsFormattedColumn(f) ? ColumnFormatted(m_program, row.column, table) : row.column;
+    const QString column = readsFormattedColumn(f) ? ColumnFormatted(m_context, row.column, table) : row.column;
     if (lost())
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
                   qualifiedTable(f, m_state.remoteUserSegregate) + keyCondition(f, row);
-    const QString value = ColumnValue(m_program, m_statement, table);
+    const QString value = ColumnValue(m_context, m_statement, table);
     if (lost())
         return true;
     if (value == DeletedRecord)
@@ -403,7 +404,7 @@ void ModifiedRecordTransfer::showCounter(qint32 counter)
 
 } // namespace
 
-void TransferModifiedRecords(Program& program)
+void TransferModifiedRecords(const CopyContext& context)
 {
-    ModifiedRecordTransfer(program).run();
+    ModifiedRecordTransfer(context).run();
 }

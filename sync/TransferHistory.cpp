@@ -1,12 +1,12 @@
 #include "sync/TransferHistory.h"
 
-#include "app/Program.h"
+#include "copy/CopyContext.h"
 #include "copy/SqlLiteral.h"
 
-QString synchronizeHistoryStatement(Program& program, const QString& comment)
+QString synchronizeHistoryStatement(const CopyContext& context, const QString& comment)
 {
-    const SessionState& s = program.state;
-    const StatisticsSheet& sheet = program.statistics;
+    const SessionState& s = context.state;
+    const StatisticsSheet& sheet = context.statistics;
     const QChar comma = QLatin1Char(',');
     QString text = QStringLiteral(
         "insert into mt.qel_vr_transfer_log(host_name,user_name,start_time,transfer_type,"

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-class Program;
+struct CopyContext;
 
 // The transfer-history row of a synchronisation (new and modified records), written on the
 // Master Database at the end of the modified-records transfer. The per-table counts are read
 // back from the statistics sheet, where the transfers keep them; text values are quoted with
 // their quotes doubled.
-QString synchronizeHistoryStatement(Program& program, const QString& comment);
+QString synchronizeHistoryStatement(const CopyContext& context, const QString& comment);

@@ -1,7 +1,9 @@
 #include "views/StatisticsSheet.h"
 
 #include "base/ErrorReporter.h"
-#include "app/Program.h"
+#include "base/ProgramEvents.h"
+#include "base/Ui.h"
+#include "db/DbError.h"
 #include "base/TextNumber.h"
 #include "base/WindowPlacement.h"
 
@@ -38,7 +40,7 @@ QStringList buildTextNames()
 
 } // namespace
 
-StatisticsSheet::StatisticsSheet(Program& program) : m_program(program)
+StatisticsSheet::StatisticsSheet(const BaseContext& context) : m_context(context)
 {
     reset();
 }
@@ -215,10 +217,10 @@ void StatisticsSheet::load()
         loadSteps();
         m_loaded = true;
     } catch (const DbError& e) {
-        ReportError(m_program, e.number(), e.description(),
+        ReportError(m_context, e.number(), e.description(),
                     QStringLiteral("FormStatistics,FormLoad"), QString());
     } catch (const std::exception& e) {
-        ReportError(m_program, 51, QString::fromLocal8Bit(e.what()),
+        ReportError(m_context, 51, QString::fromLocal8Bit(e.what()),
                     QStringLiteral("FormStatistics,FormLoad"), QString());
     }
     Q_EMIT changed(QString());
@@ -226,8 +228,8 @@ void StatisticsSheet::load()
 
 void StatisticsSheet::loadSteps()
 {
-    Ui& ui = m_program.ui;
-    SessionState& s = m_program.state;
+    Ui& ui = m_context.ui;
+    SessionState& s = m_context.state;
     if (ui.isWindowOpen(Window::About))
         ui.closeWindow(Window::About);
     ui.setBusy(true);
@@ -243,12 +245,12 @@ void StatisticsSheet::loadSteps()
     if (debugging) {
         // The trace is read best with every row counted as it goes.
         s.runningCounter = true;
-        m_program.mainMenu.showRunningCounterState();
+        m_context.events.showRunningCounterState();
     }
 
     m_width = WidthTwips;
-    m_left = storedTwips(m_program, section, QStringLiteral("Left"), DefaultLeftTwips);
-    m_top = storedTwips(m_program, section, QStringLiteral("Top"), DefaultTopTwips);
+    m_left = storedTwips(m_context, section, QStringLiteral("Left"), DefaultLeftTwips);
+    m_top = storedTwips(m_context, section, QStringLiteral("Top"), DefaultTopTwips);
 
     const Phrases& p = s.phrases;
     m_captions[QStringLiteral("Caption")] = p[107];
@@ -272,7 +274,7 @@ void StatisticsSheet::loadSteps()
 
 void StatisticsSheet::show()
 {
-    Ui& ui = m_program.ui;
+    Ui& ui = m_context.ui;
     // Closed behind the sheet's back (a window closed by request, or on a console): that
     // was its unload.
     if (m_loaded && m_shown && !ui.isWindowOpen(Window::Statistics))
@@ -288,12 +290,12 @@ void StatisticsSheet::unload()
         return;
     m_loaded = false;
     m_shown = false;
-    storeTwips(m_program, section, QStringLiteral("Left"), static_cast<int>(std::lround(m_left)));
-    storeTwips(m_program, section, QStringLiteral("Top"), static_cast<int>(std::lround(m_top)));
+    storeTwips(m_context, section, QStringLiteral("Left"), static_cast<int>(std::lround(m_left)));
+    storeTwips(m_context, section, QStringLiteral("Top"), static_cast<int>(std::lround(m_top)));
 }
 
 void StatisticsSheet::close()
 {
     unload();
-    m_program.ui.closeWindow(Window::Statistics);
+    m_context.ui.closeWindow(Window::Statistics);
 }

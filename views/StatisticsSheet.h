@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/BaseContext.h"
+
 #include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-
-class Program;
 
 // The statistics window's content: every text box, caption and label the transfers write
 // and read back, the progress bar, the window's geometry in twips, and its load and unload.
@@ -30,7 +30,7 @@ public:
     static constexpr double DefaultLeftTwips = 975;
     static constexpr double DefaultTopTwips = 1980;
 
-    explicit StatisticsSheet(Program& program);
+    explicit StatisticsSheet(const BaseContext& context);
 
     // The per-table suffixes in row order: inv, cal, std, crs, frs, rrs, loc, rep, cus.
     static const QStringList& tableSuffixes();
@@ -95,7 +95,7 @@ private:
     void reset();
     void loadSteps();
 
-    Program& m_program;
+    BaseContext m_context;
     QHash<QString, QString> m_texts;
     QHash<QString, QString> m_captions;
     QSet<QString> m_hidden;

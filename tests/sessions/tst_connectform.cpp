@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QtTest>
 
-using Field = ConnectForm::Field;
+using Field = ConnectDialogModel::Field;
 
 class TestConnectForm : public QObject
 {
@@ -30,7 +30,7 @@ class TestConnectForm : public QObject
     static int connect(TestProgram& t)
     {
         try {
-            t.program().connectForm.ConnectToDatabases();
+            t.program().connectCommands.ConnectToDatabases();
         } catch (const ProgramExit& exit) {
             return exit.code();
         }
@@ -56,7 +56,7 @@ private Q_SLOTS:
         SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource"), QStringLiteral("GoneSource"));
         SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername"), QStringLiteral("anna"));
         t->state().autosyncRunning = true;
-        ConnectForm& form = t->program().connectForm;
+        ConnectDialogModel& form = t->program().connectDialog;
         form.load();
         QCOMPARE(form.dataSources, QStringList({"VarrowMaster", "VarrowRemote"}));
         QCOMPARE(form.masterDataSourceText(), QStringLiteral("VarrowMaster"));
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(!s.masterEngineName.isEmpty());
         QVERIFY(!s.operatingSystemUser.isEmpty());
         QVERIFY(s.newRecordsPending && s.modifiedRecordsPending);
-        QVERIFY(!t->program().connectForm.isLoaded());
+        QVERIFY(!t->program().connectDialog.isLoaded());
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuNewRecords));
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuReLogin));
         // The typed names are saved as typed.
@@ -129,7 +129,7 @@ private Q_SLOTS:
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Incomplete"));
         QCOMPARE(t->ui.messages[0].icon, MessageIcon::Exclamation);
         // A blank counts as content: the first empty field is the remote password.
-        QCOMPARE(t->program().connectForm.focus, std::optional<Field>(Field::TextRemotePassword));
+        QCOMPARE(t->program().connectDialog.focus, std::optional<Field>(Field::TextRemotePassword));
         QVERIFY(!t->state().autosyncRunning);
         QVERIFY(!t->state().remoteConnected);
     }
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(t->ui.messages[0].text, failure(*t, 493));
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
         QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
-        const ConnectForm& form = t->program().connectForm;
+        const ConnectDialogModel& form = t->program().connectDialog;
         QVERIFY(form.remotePassword.isEmpty());
         QCOMPARE(form.masterPassword, QStringLiteral("sql"));
         QCOMPARE(form.focus, std::optional<Field>(Field::TextRemotePassword));
@@ -155,14 +155,14 @@ private Q_SLOTS:
     {
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, QString(), QString(), QStringLiteral("mt"), QStringLiteral("sql"));
-        t->program().connectForm.masterUser = QStringLiteral("mt");
-        t->program().connectForm.masterPassword = QStringLiteral("nope");
+        t->program().connectDialog.masterUser = QStringLiteral("mt");
+        t->program().connectDialog.masterPassword = QStringLiteral("nope");
         QCOMPARE(connect(*t), -1);
         QCOMPARE(t->ui.texts(), QStringList{failure(*t, 136)});
         QVERIFY(t->state().remoteConnected);
         QVERIFY(!t->state().masterConnected);
-        QVERIFY(t->program().connectForm.masterPassword.isEmpty());
-        QCOMPARE(t->program().connectForm.focus, std::optional<Field>(Field::TextMasterPassword));
+        QVERIFY(t->program().connectDialog.masterPassword.isEmpty());
+        QCOMPARE(t->program().connectDialog.focus, std::optional<Field>(Field::TextMasterPassword));
     }
 
     void rightsAreChecked_data()
@@ -193,7 +193,7 @@ private Q_SLOTS:
         SessionFixture::typeIn(*t, masterUser, masterPassword, remoteUser, remotePassword);
         t->state().autosyncRunning = true;
         QCOMPARE(connect(*t), -1);
-        ConnectForm& form = t->program().connectForm;
+        ConnectDialogModel& form = t->program().connectDialog;
         if (phrase == 0) {
             QVERIFY(t->ui.messages.isEmpty());
             QVERIFY(t->state().masterConnected);
@@ -247,7 +247,7 @@ private Q_SLOTS:
     {
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
-        t->program().connectForm.masterIndex = t->program().connectForm.remoteIndex;
+        t->program().connectDialog.masterIndex = t->program().connectDialog.remoteIndex;
         t->ui.script = {Answer::No, Answer::No};
         QCOMPARE(connect(*t), -1);
         QCOMPARE(t->ui.messages[0].text, t->program().phrase(535));

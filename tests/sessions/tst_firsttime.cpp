@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-using Field = ConnectForm::Field;
+using Field = ConnectDialogModel::Field;
 
 // A Remote Database this program has never prepared (no change log yet).
 class TestFirstTime : public QObject
@@ -35,11 +35,11 @@ private Q_SLOTS:
         QFETCH(QList<Field>, first);
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, masterUser, masterPassword, QStringLiteral("ben"), QStringLiteral("ben3"));
-        t->program().connectForm.ConnectToDatabases();
+        t->program().connectCommands.ConnectToDatabases();
         QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(541)});
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
         QVERIFY(!t->state().masterConnected && !t->state().remoteConnected);
-        const ConnectForm& form = t->program().connectForm;
+        const ConnectDialogModel& form = t->program().connectDialog;
         QCOMPARE(form.masterUser, expectMasterUser);
         QCOMPARE(form.remoteUser, QStringLiteral("mt"));
         QVERIFY(form.remotePassword.isEmpty());
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QVERIFY(FirstTime(t->program()) == false); // not connected yet: no answer, no first time
         bool creationAsked = false;
         try {
-            t->program().connectForm.ConnectToDatabases();
+            t->program().connectCommands.ConnectToDatabases();
         } catch (const NotAvailable& missing) {
             creationAsked = missing.what.contains(QLatin1String("Remote Database"));
         }
@@ -69,7 +69,7 @@ private Q_SLOTS:
         t->state().switchTransAll = true;
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
         try {
-            t->program().connectForm.ConnectToDatabases();
+            t->program().connectCommands.ConnectToDatabases();
         } catch (const NotAvailable&) {
         }
         QVERIFY(!t->state().firstTime);

@@ -25,7 +25,7 @@ private Q_SLOTS:
         SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource"), QStringLiteral("VarrowRemote"));
         SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername"), QStringLiteral("mt"));
         SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteUsername"), QStringLiteral("mt"));
-        t->program().connectForm.load();
+        t->program().connectDialog.load();
         FormConnect window(t->program());
         window.show();
         window.activateWindow();

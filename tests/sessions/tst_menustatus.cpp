@@ -37,7 +37,7 @@ private Q_SLOTS:
         m_fixture.workspace.openMaster()->exec(QStringLiteral("delete from qel_vr_transfer_log"));
         m_t = m_fixture.program();
         SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
-        m_t->program().connectForm.ConnectToDatabases();
+        m_t->program().connectCommands.ConnectToDatabases();
         QVERIFY(m_t->ui.messages.isEmpty());
     }
 
@@ -119,7 +119,7 @@ private Q_SLOTS:
         m_t->ui.script = {Answer::Yes};
         menu.onCommand(MenuId::mnuReLogin);
         QVERIFY(!m_t->state().masterConnected && !m_t->state().remoteConnected);
-        QVERIFY(m_t->program().connectForm.isLoaded());
+        QVERIFY(m_t->program().connectDialog.isLoaded());
         QVERIFY(m_t->ui.isWindowOpen(Window::Connect));
         QVERIFY(!menus().isEnabled(MenuId::mnuTransfer));
         // The data sources of the session are kept for the next connect.
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void aLostConnectionOffersTheDialogAgain()
     {
         // The engine's connection goes away under the program's feet.
-        m_t->state().remoteConnection->close();
+        m_t->program().sessions.remoteConnection->close();
         m_t->program().mainMenu.UpdateMenuStatus();
         QVERIFY(m_t->state().errorOccurred);
         QVERIFY(m_t->ui.messages.last().text.contains(QLatin1String("not connected")));

@@ -94,7 +94,7 @@ private Q_SLOTS:
         TestProgram t(&m_fixture.recording);
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
-        QVERIFY(t.state().remoteAdminConnection->connectionString().contains(QLatin1String("UID=MT;PWD=sql")));
+        QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(QLatin1String("UID=MT;PWD=sql")));
     }
 
     void otherUsersNeedTheCredentialsFile()
@@ -142,10 +142,10 @@ private Q_SLOTS:
         QVERIFY(ConnectQELDBAToRemote(t.program()));
         DisconnectFromRemote(t.program());
         QVERIFY(!t.state().remoteConnected);
-        QCOMPARE(t.state().remoteAdminConnection->state(), 1); // left as it is
+        QCOMPARE(t.program().sessions.remoteAdminConnection->state(), 1); // left as it is
         DisconnectFromMaster(t.program());
         QVERIFY(!t.state().masterConnected);
-        QCOMPARE(t.state().masterAdminConnection->state(), 0);
+        QCOMPARE(t.program().sessions.masterAdminConnection->state(), 0);
     }
 
     void masterDatabaseNameComesFromTheDataSource()

@@ -26,7 +26,7 @@ struct SessionFixture
     static void typeIn(TestProgram& t, const QString& masterUser, const QString& masterPassword,
                        const QString& remoteUser, const QString& remotePassword)
     {
-        ConnectForm& form = t.program().connectForm;
+        ConnectDialogModel& form = t.program().connectDialog;
         form.load();
         form.masterIndex = form.dataSources.indexOf(QStringLiteral("VarrowMaster"));
         form.remoteIndex = form.dataSources.indexOf(QStringLiteral("VarrowRemote"));
@@ -42,7 +42,7 @@ struct SessionFixture
     {
         auto t = program();
         typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
-        t->program().connectForm.ConnectToDatabases();
+        t->program().connectCommands.ConnectToDatabases();
         if (!t->state().masterConnected || !t->state().remoteConnected)
             return nullptr;
         return t;

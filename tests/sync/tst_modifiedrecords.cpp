@@ -67,7 +67,7 @@ class TestModifiedRecords : public QObject
         m_t = std::make_unique<TestProgram>(m_failing.get());
         m_t->loadDeliveredPhrases();
         SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
-        program().connectForm.ConnectToDatabases();
+        program().connectCommands.ConnectToDatabases();
         QVERIFY(m_t->state().masterConnected && m_t->state().remoteConnected);
         m_fixture.recording.log()->clear();
     }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "session/SessionContext.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-class Program;
+class MenuModel;
 
 // The connect dialog's state: the data-source lists, the four text fields, tab order, focus
-// and position. The window shows it and writes the user's edits back; everything the dialog
-// decides happens here, so it runs (and is tested) without a window.
-class ConnectForm : public QObject
+// and position. The window shows it and writes the user's edits back; what the dialog does
+// with them (connect, connect and synchronise) is ConnectCommands' work. Runs and is tested
+// without a window.
+class ConnectDialogModel : public QObject
 {
     Q_OBJECT
 public:
@@ -27,7 +30,7 @@ public:
         CommandExit,
     };
 
-    explicit ConnectForm(Program& program);
+    ConnectDialogModel(const SessionContext& context, MenuModel& menus);
 
     bool isLoaded() const { return m_loaded; }
     // Loads the dialog when it is not loaded (lists, saved user names, position, menus off).
@@ -39,10 +42,6 @@ public:
     // The dialog's unload (the window's close box ends here too).
     void unload();
 
-    // Connects both databases and checks the users' rights; the outcome is in the session.
-    void ConnectToDatabases();
-    // Connect, transfer everything pending, and recreate the Remote Database.
-    void AutoSync();
     // The dialog's Exit button: ends the process (ProgramExit) when the user confirms.
     void CommandExit();
 
@@ -67,13 +66,24 @@ public:
     // Tells the window that the state changed.
     void notify() { Q_EMIT changed(); }
 
+    // A failed connect: the message (with the hint to check the login when asked), the
+    // master disconnected when the remote failed, and the failed side's field in focus.
+    void failureExit(int phrase, bool remoteFailed, bool withHint);
+    // Keeps the chosen data sources and user names (never a password) for the next start.
+    void saveSignIn();
+    // Only the schema owner may prepare a new Remote Database: the owner's name is put into
+    // the user fields that need it (the remote one, and the master one too unless the master
+    // user is the owner already), their passwords emptied and first in the tab order.
+    void askForSchemaOwner(bool masterIsOwner);
+    // A user without the rights needed: both disconnected, the message, the dialog shown with
+    // the concerned fields emptied and first in the tab order.
+    void rightsFailure(int phrase, bool remoteOnly);
+
 Q_SIGNALS:
     void changed();
 
 private:
-    void failureExit(int phrase, bool remoteFailed, bool withHint);
-    void rightsFailure(int phrase, bool remoteOnly);
-
-    Program& m_program;
+    SessionContext m_context;
+    MenuModel& m_menus;
     bool m_loaded = false;
 };

@@ -1,0 +1,188 @@
+#include "app/ConnectCommands.h"
+
+#include "app/PlannedOperations.h"
+#include "app/Program.h"
+#include "app/StartupFunctions.h"
+#include "copy/Catalogue.h"
+#include "copy/TempTables.h"
+#include "session/SchemaOwner.h"
+#include "session/Sessions.h"
+#include "sync/ModifiedRecordTransfer.h"
+
+namespace {
+
+using Field = ConnectDialogModel::Field;
+
+} // namespace
+
+void ConnectCommands::ConnectToDatabases()
+{
+    SessionState& s = m_program.state;
+    ConnectDialogModel& dialog = m_program.connectDialog;
+    dialog.load(); // the fields must exist, shown or not
+
+    DisconnectFromMaster(m_program);
+    DisconnectFromRemote(m_program);
+    for (Window w : {Window::VRLog, Window::TransLog, Window::Statistics})
+        m_program.ui.closeWindow(w);
+    s.masterConnected = s.remoteConnected = false;
+    s.errorOccurred = false;
+
+    if (!fieldsComplete())
+        return;
+    takeCredentials();
+    if (!connectBoth() || !firstTimeUserAllowed())
+        return;
+    m_program.connectDialog.saveSignIn();
+
+    StartupFunctions(m_program);
+    // A connection lost while the facts were gathered leaves nothing to go on with.
+    if (s.errorOccurred)
+        return;
+
+    if (s.switchAutoSync || s.switchTransfer) {
+        m_program.mainMenu.UpdateMenuStatus();
+        m_program.ui.setBusy(false);
+        return;
+    }
+    if (!scratchTableReady())
+        return;
+    if (isSchemaOwner(s.masterUser) && isSchemaOwner(s.remoteUser) && s.switchTransAll) {
+        openMaintenanceMerge();
+        return;
+    }
+    if (s.firstTime) {
+        CreateRemoteDatabase(m_program, true);
+        s.autosyncRunning = false;
+        return;
+    }
+    checkRights();
+}
+
+bool ConnectCommands::fieldsComplete()
+{
+    SessionState& s = m_program.state;
+    ConnectDialogModel& dialog = m_program.connectDialog;
+    const QString incomplete = m_program.phrase(s.autosyncRunning ? 139 : 135);
+    for (Field f : {Field::TextMasterUsername, Field::TextRemoteUsername, Field::TextMasterPassword,
+                    Field::TextRemotePassword}) {
+        if (dialog.text(f).isEmpty()) {
+            m_program.ui.setBusy(false);
+            m_program.ui.message({incomplete, m_program.phrase(550), MessageIcon::Exclamation,
+                                  MessageButtons::Ok, std::nullopt});
+            dialog.setFocus(f);
+            s.autosyncRunning = false;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Data sources given on the command line stay; the rest comes from the dialog.
+void ConnectCommands::takeCredentials()
+{
+    SessionState& s = m_program.state;
+    const ConnectDialogModel& dialog = m_program.connectDialog;
+    m_program.ui.setBusy(true);
+    m_program.ui.yield();
+    if (s.masterDataSource.isEmpty())
+        s.masterDataSource = dialog.masterDataSourceText();
+    if (s.remoteDataSource.isEmpty())
+        s.remoteDataSource = dialog.remoteDataSourceText();
+    s.masterUser = dialog.masterUser.trimmed();
+    s.masterPassword = dialog.masterPassword.trimmed();
+    s.remoteUser = dialog.remoteUser.trimmed();
+    s.remotePassword = dialog.remotePassword.trimmed();
+}
+
+bool ConnectCommands::connectBoth()
+{
+    SessionState& s = m_program.state;
+    if (!ConnectToRemote(m_program)) {
+        m_program.connectDialog.failureExit(493, true, true);
+        return false;
+    }
+    s.firstTime = s.switchTransAll ? false : FirstTime(m_program);
+    if (!ConnectToMaster(m_program)) {
+        m_program.connectDialog.failureExit(136, false, true);
+        return false;
+    }
+    return true;
+}
+
+// Only the schema owner (or the QEL login) may prepare a Remote Database for the first time.
+bool ConnectCommands::firstTimeUserAllowed()
+{
+    SessionState& s = m_program.state;
+    if (!s.firstTime || isSchemaOwner(s.remoteUser) || s.remoteUser.toUpper() == QLatin1String("QEL"))
+        return true;
+    DisconnectFromMaster(m_program);
+    DisconnectFromRemote(m_program);
+    m_program.ui.setBusy(false);
+    m_program.ui.message({m_program.phrase(541), m_program.phrase(551), MessageIcon::Exclamation,
+                          MessageButtons::Ok, std::nullopt});
+    m_program.connectDialog.show();
+    m_program.connectDialog.askForSchemaOwner(isSchemaOwner(s.masterUser));
+    s.autosyncRunning = false;
+    return false;
+}
+
+bool ConnectCommands::scratchTableReady()
+{
+    const std::optional<bool> scratch =
+        tableExistsChecked(m_program, QStringLiteral("M"), QStringLiteral("qel_vr_scratch"));
+    if (!scratch)
+        return false;
+    if (!*scratch) {
+        m_program.connectDialog.failureExit(539, false, false);
+        return false;
+    }
+    return true;
+}
+
+void ConnectCommands::openMaintenanceMerge()
+{
+    MenuModel& menus = m_program.menus;
+    menus.setVisible(MenuId::mnuAllRecords, true);
+    menus.setEnabled(MenuId::mnuAllRecords, true);
+    menus.setEnabled(MenuId::mnuRunCounter, true);
+    menus.setEnabled(MenuId::mnuTrans, true);
+    menus.setEnabled(MenuId::mnuAdministration, true);
+    menus.setVisible(MenuId::mnuTransfer, false);
+    menus.setVisible(MenuId::mnuVRLog, false);
+    menus.setCaption(MenuId::mnuAdministration, m_program.phrase(301));
+    m_program.connectDialog.close();
+    CreateScratchTable(m_program);
+    m_program.ui.setBusy(false);
+}
+
+void ConnectCommands::checkRights()
+{
+    const SessionState& s = m_program.state;
+    ConnectDialogModel& dialog = m_program.connectDialog;
+    m_program.mainMenu.UpdateMenuStatus();
+    dialog.close();
+    m_program.menus.setVisible(MenuId::mnuAllRecords, true);
+    if (!isSchemaOwner(s.masterUserSegregate))
+        dialog.rightsFailure(561, false);
+    else if (!isSchemaOwner(s.remoteUserSegregate))
+        dialog.rightsFailure(561, true);
+    else if (s.masterUserLevel < 4)
+        dialog.rightsFailure(566, false);
+    else
+        m_program.ui.setBusy(false);
+}
+
+void ConnectCommands::AutoSync()
+{
+    SessionState& s = m_program.state;
+    m_program.connectDialog.load(); // loading clears the flag, so it must come first
+    s.autosyncRunning = true;
+    ConnectToDatabases();
+    if (s.autosyncRunning && s.newRecordsPending)
+        TransferNewRecords(m_program);
+    if (s.autosyncRunning && s.modifiedRecordsPending)
+        TransferModifiedRecords(m_program);
+    if (s.autosyncRunning)
+        CreateRemoteDatabase(m_program, s.firstTime);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+class Program;
+
+// What the connect dialog's buttons and the automatic runs do with the dialog's fields.
+class ConnectCommands
+{
+public:
+    explicit ConnectCommands(Program& program) : m_program(program) {}
+
+    // Connects both databases and checks the users' rights; the outcome is in the session.
+    void ConnectToDatabases();
+    // Connect, transfer everything pending, and recreate the Remote Database.
+    void AutoSync();
+
+private:
+    // Each step returns false when the sequence stops there (the user has been told).
+    bool fieldsComplete();
+    void takeCredentials();
+    bool connectBoth();
+    bool firstTimeUserAllowed();
+    bool scratchTableReady();
+    void openMaintenanceMerge();
+    void checkRights();
+
+    Program& m_program;
+};

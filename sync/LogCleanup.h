@@ -1,0 +1,10 @@
+#pragma once
+
+struct CopyContext;
+struct SessionContext;
+
+// Empty the change log of the Master Database / the Remote Database; never report. What the
+// remote log still holds untransferred is written to syncerr.log first; when that cannot even
+// be read, the log is left as it is.
+void ClearMasterLog(const SessionContext& context);
+void ClearRemoteLog(const CopyContext& context);
