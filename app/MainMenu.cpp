@@ -75,7 +75,7 @@ void MainMenu::UpdateMenuStatus()
         menus.setVisible(MenuId::mnuAdministration, true);
         menus.setEnabled(MenuId::mnuAdministration, true);
     } catch (const DbError& e) {
-        ReportError(m_program, e.number(), e.description(), QStringLiteral("VRW1,UpdateMenuStatus"),
+        ReportError(m_program, e, QStringLiteral("VRW1,UpdateMenuStatus"),
                     command.commandText());
     }
 }

@@ -135,7 +135,7 @@ void StartupFunctions(Program& program)
         current = &remote;
         userSecurity(remote, s.remoteUser, s.remoteUserSegregate, s.remoteUserLevel);
     } catch (const DbError& e) {
-        ReportError(program, e.number(), e.description(), QStringLiteral("VRW1,StartupFunctions"),
+        ReportError(program, e, QStringLiteral("VRW1,StartupFunctions"),
                     current->commandText());
         return;
     }

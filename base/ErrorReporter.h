@@ -19,5 +19,12 @@ QString errorNumberText(double number);
 void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql);
 
+// The same for an error that carries its own number and description (a DbError).
+template <typename Error>
+void ReportError(const BaseContext& context, const Error& error, const QString& procedure, const QString& sql)
+{
+    ReportError(context, error.number(), error.description(), procedure, sql);
+}
+
 // True when an error description means the database connection is gone.
 bool isLostConnection(const QString& description);

@@ -80,7 +80,7 @@ std::optional<bool> tableExistsChecked(const CopyContext& context, const QString
     try {
         return !userConnection(context, *side).openRecordset(sql)->eof();
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,TableExists"), sql);
+        ReportError(context, e, QStringLiteral("VRW1,TableExists"), sql);
         return std::nullopt;
     }
 }
@@ -128,7 +128,7 @@ QString CreateSelectList(const CopyContext& context, const QString& tableName)
         command.setActiveConnection(&userConnection(context, Side::Remote));
         return selectListOf(*command.open(), true);
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CreateSelectList"),
+        ReportError(context, e, QStringLiteral("VRW1,CreateSelectList"),
                     command.commandText());
         return QString();
     }
@@ -145,7 +145,7 @@ QString ColumnFormatted(const CopyContext& context, const QString& columnName, c
         const QString name = rs->value(0).value_or(QString());
         return isLongText(rs->value(3)) ? longTextCast(name) : name;
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,ColumnFormatted"),
+        ReportError(context, e, QStringLiteral("VRW1,ColumnFormatted"),
                     command.commandText());
         return QString();
     }
@@ -173,7 +173,7 @@ FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, c
         if (!rs->eof())
             format = FieldFormat::forDomain(rs->value(0).value_or(QString()));
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,FieldType"), sql);
+        ReportError(context, e, QStringLiteral("VRW1,FieldType"), sql);
         return FieldFormat();
     }
     cache.store(columnName, format);
@@ -194,7 +194,7 @@ QString ColumnValue(const CopyContext& context, const QString& selectStatement, 
             throw conversionError(*value, format);
         return *literal;
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,ColumnValue"),
+        ReportError(context, e, QStringLiteral("VRW1,ColumnValue"),
                     selectStatement);
         return QString();
     }

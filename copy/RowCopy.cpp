@@ -57,12 +57,7 @@ public:
 
     void showCount(long count)
     {
-        StatisticsSheet& sheet = m_context.statistics;
-        const bool shown = m_context.state.runningCounter;
-        sheet.setVisible(QStringLiteral("LabelCounter"), shown);
-        sheet.setVisible(QStringLiteral("TextCounter"), shown);
-        if (shown)
-            sheet.setNumber(QStringLiteral("TextCounter"), count);
+        m_context.statistics.showRunningCounter(m_context.state.runningCounter, count);
     }
 
 private:
@@ -135,14 +130,12 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
         }
         rs->close();
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CopyToDestTable"),
+        ReportError(context, e, QStringLiteral("VRW1,CopyToDestTable"),
                     current->commandText());
         return 0;
     }
-    if (!context.state.switchDebugging) {
-        sheet.setVisible(QStringLiteral("LabelCounter"), false);
-        sheet.setVisible(QStringLiteral("TextCounter"), false);
-    }
+    if (!context.state.switchDebugging)
+        sheet.showRunningCounter(false);
     run.step(QStringLiteral("    Completed"));
     context.ui.setBusy(false);
     return count;

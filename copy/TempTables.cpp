@@ -131,7 +131,7 @@ QString CreateTempTable(const CopyContext& context, const QString& tableName, co
         sql = temporaryTableDeclaration(tableName, columns);
         userConnection(context, target).execute(sql);
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), procedure, sql);
+        ReportError(context, e, procedure, sql);
         return QString();
     }
     list += QStringLiteral(" '") + name + QLatin1Char('\'');
@@ -183,7 +183,7 @@ void CreateScratchTable(const CopyContext& context)
         sql = create;
         userConnection(context, Side::Remote).execute(sql);
     } catch (const DbError& e) {
-        ReportError(context, e.number(), e.description(), QStringLiteral("VRW1,CreateScratchTable"),
+        ReportError(context, e, QStringLiteral("VRW1,CreateScratchTable"),
                     sql);
     }
 }

@@ -15,44 +15,69 @@ using ChangeLog::Family;
 
 namespace {
 
-// One kind of logged modification: how its log rows are listed, which boxes count them, the
+// Where a family's change-log query puts each field of a row: the columns listed, and the
+// position of the key, the second key, the changed column and the logged value (-1: none).
+struct LogLayout
+{
+    const char* columns;
+    int key, secondKey, column, value;
+};
+
+constexpr LogLayout singleKey{"xtag,affected_column", 0, -1, 1, -1};
+constexpr LogLayout twoKeys{"xtag,xtag_additional,affected_column", 0, 1, 2, -1};
+constexpr LogLayout valFieldLog{"xtag,xtag_additional", 0, -1, 1, -1};
+constexpr LogLayout valLinkLog{"xtag,affected_column,xtag_additional,i4201", 0, 3, 1, 2};
+
+// Which log rows one mark covers besides the key.
+enum class MarkBy { Key, SecondKey, SecondKeyAndTable, Column };
+
+enum Trait : unsigned {
+    OrderedByEvent = 1, // the log rows are carried in the order they were logged
+    VersionGated = 2,   // takes part only when the remote schema carries the table
+    Validation = 4,     // a validation table: always the schema owner's, whatever the segregate
+    ReadFormatted = 8,  // long text columns are read through a cast so they arrive whole
+};
+
+// Everything that sets one kind of logged modification apart: how its log rows are listed and
+// read, the key columns its rows are found by, what a mark covers, which boxes count it, the
 // procedure named in syncerr.log, and the status shown once it is done (0: unchanged).
 struct FamilySpec
 {
     Family family;
     const char* suffix; // count boxes; none for the validation tables
     const char* procedure;
-    const char* logColumns;
-    bool orderedByEvent;
+    LogLayout log;
+    const char* keyColumn;
+    const char* secondKeyColumn;
+    MarkBy markBy;
+    unsigned traits;
     int progressAfter;
     int barAfter;
+
+    bool has(Trait trait) const { return (traits & trait) != 0; }
 };
 
+// The validation field's second key is the value's own key: see transferValField.
 const FamilySpec families[] = {
-    {Family::Inventory, "inv", "Inventory", "xtag,affected_column", true, 403, 40},
-    {Family::Calibration, "cal", "Calibration", "xtag,affected_column", true, 404, 50},
-    {Family::Standards, "std", "Standards", "xtag,xtag_additional,affected_column", true, 405, 60},
-    {Family::CalResults, "crs", "Results", "xtag,xtag_additional,affected_column", false, 415, 65},
-    {Family::Results, "frs", "FullResults", "xtag,xtag_additional,affected_column", false, 416, 70},
-    {Family::ResultsRaw, "rrs", "RawResults", "xtag,xtag_additional,affected_column", false, 406, 75},
-    {Family::Location, "loc", "Location", "xtag,affected_column", true, 407, 80},
-    {Family::Repair, "rep", "Repair", "xtag,affected_column", true, 408, 90},
-    {Family::Customers, "cus", "Customers", "xtag,affected_column", true, 0, 0},
-    {Family::ValField, nullptr, "ValFields", "xtag,xtag_additional", false, 0, 0},
-    {Family::ValLinkData, nullptr, "ValLinks", "xtag,affected_column,xtag_additional,i4201", false, 0, 0},
+    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 403, 40},
+    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 404, 50},
+    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", MarkBy::SecondKey, OrderedByEvent, 405, 60},
+    {Family::CalResults, "crs", "Results", twoKeys, "ctag", "c2502", MarkBy::SecondKey, 0, 415, 65},
+    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable, VersionGated, 416, 70},
+    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable, VersionGated, 406, 75},
+    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 407, 80},
+    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 408, 90},
+    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, MarkBy::Key, OrderedByEvent, 0, 0},
+    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", MarkBy::Key, Validation, 0, 0},
+    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata", MarkBy::Column, Validation, 0, 0},
 };
-
-bool versionGated(Family f)
-{
-    return f == Family::Results || f == Family::ResultsRaw;
-}
 
 QString logQuery(const FamilySpec& spec)
 {
-    return QStringLiteral("select ") + QLatin1String(spec.logColumns) +
+    return QStringLiteral("select ") + QLatin1String(spec.log.columns) +
            QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
            ChangeLog::affectedTable(spec.family) + QStringLiteral("' and action='UPD'") +
-           (spec.orderedByEvent ? QStringLiteral(" order by event_date") : QString());
+           (spec.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
 }
 
 QString countQuery(Family f)
@@ -62,105 +87,54 @@ QString countQuery(Family f)
            ChangeLog::affectedTable(f) + QLatin1Char('\'');
 }
 
-// The key column (and second key column) by which a family's row is found.
-std::pair<const char*, const char*> keyColumns(Family f)
-{
-    switch (f) {
-    case Family::Inventory:
-        return {"mtag", nullptr};
-    case Family::Calibration:
-        return {"ctag", nullptr};
-    case Family::Standards:
-        return {"ctag", "c2430"};
-    case Family::CalResults:
-        return {"ctag", "c2502"};
-    case Family::Results:
-    case Family::ResultsRaw:
-        return {"ctag", "row_num"};
-    case Family::Location:
-        return {"ltag", nullptr};
-    case Family::Repair:
-        return {"rtag", nullptr};
-    case Family::Customers:
-        return {"ktag", nullptr};
-    case Family::ValField:
-        return {"fldnum", "val"}; // the value's own key: see transferValField
-    case Family::ValLinkData:
-        return {"root", "rootdata"};
-    }
-    return {nullptr, nullptr};
-}
-
 // The fields of one change-log row, as its family lists them.
 struct LogRow
 {
     QString key, secondKey, column, value;
 };
 
-LogRow readLogRow(Family f, Recordset& rs)
+LogRow readLogRow(const LogLayout& layout, Recordset& rs)
 {
-    auto field = [&rs](int i) { return rs.value(i).value_or(QString()); };
-    switch (f) {
-    case Family::Standards:
-    case Family::CalResults:
-    case Family::Results:
-    case Family::ResultsRaw:
-        return {field(0), field(1), field(2), QString()};
-    case Family::ValField:
-        return {field(0), QString(), field(1), QString()};
-    case Family::ValLinkData:
-        return {field(0), field(3), field(1), field(2)};
-    default:
-        return {field(0), QString(), field(1), QString()};
-    }
+    auto field = [&rs](int i) { return i < 0 ? QString() : rs.value(i).value_or(QString()); };
+    return {field(layout.key), field(layout.secondKey), field(layout.column), field(layout.value)};
 }
 
 // The table as a statement names it: the validation tables always belong to "mt", the
 // others to the connected user's segregate.
-QString qualifiedTable(Family f, const QString& segregate)
+QString qualifiedTable(const FamilySpec& spec, const QString& segregate)
 {
-    const bool validation = f == Family::ValField || f == Family::ValLinkData;
-    return (validation ? QStringLiteral("mt") : segregate) + QLatin1Char('.') + ChangeLog::tableName(f);
+    return (spec.has(Validation) ? QStringLiteral("mt") : segregate) + QLatin1Char('.') +
+           ChangeLog::tableName(spec.family);
 }
 
 // "where mtag='M1'" or "where ctag='C1' and c2430='M2'", keys quoted with quotes doubled.
-QString keyCondition(Family f, const LogRow& row)
+QString keyCondition(const FamilySpec& spec, const LogRow& row)
 {
-    const auto [first, second] = keyColumns(f);
-    QString condition = QStringLiteral(" where ") + QLatin1String(first) + QLatin1Char('=') + sqlText(row.key);
-    if (second)
-        condition += QStringLiteral(" and ") + QLatin1String(second) + QLatin1Char('=') + sqlText(row.secondKey);
+    QString condition = QStringLiteral(" where ") + QLatin1String(spec.keyColumn) + QLatin1Char('=') + sqlText(row.key);
+    if (spec.secondKeyColumn)
+        condition += QStringLiteral(" and ") + QLatin1String(spec.secondKeyColumn) + QLatin1Char('=') +
+                     sqlText(row.secondKey);
     return condition;
 }
 
-QString markStatement(Family f, const LogRow& row)
+QString markStatement(const FamilySpec& spec, const LogRow& row)
 {
     QString text = QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(row.key);
-    switch (f) {
-    case Family::Standards:
-    case Family::CalResults:
+    switch (spec.markBy) {
+    case MarkBy::Key:
+        break;
+    case MarkBy::SecondKey:
         text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey);
         break;
-    case Family::Results:
-    case Family::ResultsRaw:
+    case MarkBy::SecondKeyAndTable:
         text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey) +
-                QStringLiteral(" and affected_table=") + sqlText(ChangeLog::affectedTable(f));
+                QStringLiteral(" and affected_table=") + sqlText(ChangeLog::affectedTable(spec.family));
         break;
-    case Family::ValLinkData:
+    case MarkBy::Column:
         text += QStringLiteral(" and affected_column=") + sqlText(row.column);
-        break;
-    default:
         break;
     }
     return text + QStringLiteral(";commit");
-}
-
-// Long text columns of the single-key tables are read through a cast so they arrive whole;
-// the two-key tables and the validation tables name the column as logged.
-bool readsFormattedColumn(Family f)
-{
-    return f == Family::Inventory || f == Family::Calibration || f == Family::Location ||
-           f == Family::Repair;
 }
 
 class ModifiedRecordTransfer
@@ -177,10 +151,9 @@ private:
     // Returns false when the run must stop (a lost connection was reported).
     bool transferFamily(const FamilySpec& spec, Recordset& rows, qint32& total);
     void transferRow(const FamilySpec& spec, const LogRow& row, qint32& counter);
-    bool transferValField(const LogRow& row);
-    bool transferColumn(Family f, const LogRow& row);
-    void writeColumn(Family f, const LogRow& row, const QString& literal);
-    void showCounter(qint32 counter);
+    bool transferValField(const FamilySpec& spec, const LogRow& row);
+    bool transferColumn(const FamilySpec& spec, const LogRow& row);
+    void writeColumn(const FamilySpec& spec, const LogRow& row, const QString& literal);
     bool lost() const { return m_state.errorOccurred; }
 
     CopyContext m_context;
@@ -211,7 +184,7 @@ void ModifiedRecordTransfer::run()
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
         for (const FamilySpec& spec : families) {
-            if (!spec.suffix || (versionGated(spec.family) && !results))
+            if (!spec.suffix || (spec.has(VersionGated) && !results))
                 continue;
             m_statement = countQuery(spec.family);
             m_remote.setCommandText(m_statement);
@@ -229,7 +202,7 @@ void ModifiedRecordTransfer::run()
         // and its results), and those rows must still carry their columns.
         std::vector<std::pair<const FamilySpec*, std::unique_ptr<Recordset>>> pendingRows;
         for (const FamilySpec& spec : families) {
-            if (versionGated(spec.family) && !results)
+            if (spec.has(VersionGated) && !results)
                 continue;
             m_statement = logQuery(spec);
             m_remote.setCommandText(m_statement);
@@ -240,8 +213,7 @@ void ModifiedRecordTransfer::run()
             if (!transferFamily(*spec, *rows, total))
                 return;
         }
-        m_sheet.setVisible(QStringLiteral("LabelCounter"), false);
-        m_sheet.setVisible(QStringLiteral("TextCounter"), false);
+        m_sheet.showRunningCounter(false);
 
         // Marked rows go; so do the inventory's insert entries, which the new-record
         // transfer has dealt with by now.
@@ -275,7 +247,7 @@ void ModifiedRecordTransfer::run()
         // The next synchronisation of this session starts its own clock.
         m_state.transferStartTime.clear();
     } catch (const DbError& e) {
-        ReportError(m_context, e.number(), e.description(), QStringLiteral("VRW1,TransferModifiedRecords"),
+        ReportError(m_context, e, QStringLiteral("VRW1,TransferModifiedRecords"),
                     m_statement);
     }
 }
@@ -286,7 +258,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
     qint32 counter = 0;
     while (!rows.eof()) {
         try {
-            transferRow(spec, readLogRow(spec.family, rows), counter);
+            transferRow(spec, readLogRow(spec.log, rows), counter);
         } catch (const DbError& e) {
             // A connection that is gone fails every row that follows: stop the run instead.
             if (isLostConnection(e.description()))
@@ -321,7 +293,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
 // field's values changed; one statement keyed by the field alone would give every value of
 // the field the first value's text. Each value is carried by its own key (fldnum, val)
 // instead. Returns false when the field has no values left on the Remote Database.
-bool ModifiedRecordTransfer::transferValField(const LogRow& row)
+bool ModifiedRecordTransfer::transferValField(const FamilySpec& spec, const LogRow& row)
 {
     m_statement = QStringLiteral("select val,") + row.column +
                   QStringLiteral(" from mt.valfield where fldnum=") + sqlText(row.key);
@@ -341,65 +313,55 @@ bool ModifiedRecordTransfer::transferValField(const LogRow& row)
         writes.append({ofValue, *literal});
     }
     for (const auto& [ofValue, literal] : std::as_const(writes))
-        writeColumn(Family::ValField, ofValue, literal);
+        writeColumn(spec, ofValue, literal);
     return true;
 }
 
 void ModifiedRecordTransfer::transferRow(const FamilySpec& spec, const LogRow& row, qint32& counter)
 {
-    const Family f = spec.family;
     bool present = true;
-    if (f == Family::ValField)
-        present = transferValField(row);
-    else if (f == Family::ValLinkData)
-        writeColumn(f, row, sqlText(row.value)); // the new value travels in the log itself
+    if (spec.family == Family::ValField)
+        present = transferValField(spec, row);
+    else if (spec.family == Family::ValLinkData)
+        writeColumn(spec, row, sqlText(row.value)); // the new value travels in the log itself
     else
-        present = transferColumn(f, row);
+        present = transferColumn(spec, row);
     if (lost())
         return;
     // A record gone from the Remote Database has nothing to carry, but its entry is done.
     if (!present)
         --counter;
-    m_statement = markStatement(f, row);
+    m_statement = markStatement(spec, row);
     m_remote.setCommandText(m_statement);
     m_remote.execute();
     ++counter;
-    showCounter(counter);
+    m_sheet.showRunningCounter(m_state.runningCounter, counter);
 }
 
-bool ModifiedRecordTransfer::transferColumn(Family f, const LogRow& row)
+bool ModifiedRecordTransfer::transferColumn(const FamilySpec& spec, const LogRow& row)
 {
-    const QString table = ChangeLog::tableName(f);
-    const QString column = readsFormattedColumn(f) ? ColumnFormatted(m_context, row.column, table) : row.column;
+    const QString table = ChangeLog::tableName(spec.family);
+    const QString column = spec.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
     if (lost())
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
-                  qualifiedTable(f, m_state.remoteUserSegregate) + keyCondition(f, row);
+                  qualifiedTable(spec, m_state.remoteUserSegregate) + keyCondition(spec, row);
     const QString value = ColumnValue(m_context, m_statement, table);
     if (lost())
         return true;
     if (value == DeletedRecord)
         return false;
-    writeColumn(f, row, value);
+    writeColumn(spec, row, value);
     return true;
 }
 
-void ModifiedRecordTransfer::writeColumn(Family f, const LogRow& row, const QString& literal)
+void ModifiedRecordTransfer::writeColumn(const FamilySpec& spec, const LogRow& row, const QString& literal)
 {
-    m_statement = QStringLiteral("update ") + qualifiedTable(f, m_state.masterUserSegregate) +
-                  QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal + keyCondition(f, row) +
+    m_statement = QStringLiteral("update ") + qualifiedTable(spec, m_state.masterUserSegregate) +
+                  QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal + keyCondition(spec, row) +
                   QStringLiteral(";commit");
     m_master.setCommandText(m_statement);
     m_master.execute();
-}
-
-void ModifiedRecordTransfer::showCounter(qint32 counter)
-{
-    const bool shown = m_state.runningCounter;
-    m_sheet.setVisible(QStringLiteral("LabelCounter"), shown);
-    m_sheet.setVisible(QStringLiteral("TextCounter"), shown);
-    if (shown)
-        m_sheet.setNumber(QStringLiteral("TextCounter"), counter);
 }
 
 } // namespace

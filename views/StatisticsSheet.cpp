@@ -208,6 +208,14 @@ void StatisticsSheet::reset()
     m_height = HeightTwips;
 }
 
+void StatisticsSheet::showRunningCounter(bool shown, double count)
+{
+    setVisible(QStringLiteral("LabelCounter"), shown);
+    setVisible(QStringLiteral("TextCounter"), shown);
+    if (shown)
+        setNumber(QStringLiteral("TextCounter"), count);
+}
+
 void StatisticsSheet::load()
 {
     if (m_loaded)
@@ -217,8 +225,7 @@ void StatisticsSheet::load()
         loadSteps();
         m_loaded = true;
     } catch (const DbError& e) {
-        ReportError(m_context, e.number(), e.description(),
-                    QStringLiteral("FormStatistics,FormLoad"), QString());
+        ReportError(m_context, e, QStringLiteral("FormStatistics,FormLoad"), QString());
     } catch (const std::exception& e) {
         ReportError(m_context, 51, QString::fromLocal8Bit(e.what()),
                     QStringLiteral("FormStatistics,FormLoad"), QString());

@@ -66,6 +66,9 @@ public:
     // Rows of tables the remote schema does not carry are switched off.
     bool isRowEnabled(const QString& row) const { return !m_rowsOff.contains(row); }
 
+    // The running counter (label and box) shown with its count, or hidden.
+    void showRunningCounter(bool shown, double count = 0);
+
     bool isVisible(const QString& name) const { return !m_hidden.contains(name); }
     void setVisible(const QString& name, bool visible);
 
