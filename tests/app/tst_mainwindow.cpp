@@ -2,6 +2,7 @@
 #include "base/Settings.h"
 #include "tests/support/TestProgram.h"
 #include "gui/FormAbout.h"
+#include "tests/support/TestMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,5 +72,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+VARROW_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

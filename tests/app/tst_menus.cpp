@@ -2,6 +2,7 @@
 #include "views/MenuModel.h"
 #include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -130,5 +131,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMenus)
+VARROW_TEST_GUILESS_MAIN(TestMenus)
 #include "tst_menus.moc"

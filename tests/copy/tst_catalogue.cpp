@@ -5,6 +5,7 @@
 #include "session/Sessions.h"
 #include "schema/DemoNames.h"
 #include "tests/copy/DemoSession.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -300,5 +301,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCatalogue)
+VARROW_TEST_GUILESS_MAIN(TestCatalogue)
 #include "tst_catalogue.moc"

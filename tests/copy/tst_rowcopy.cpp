@@ -11,6 +11,7 @@
 #include "schema/SqliteDatabase.h"
 #include "tests/copy/DemoSession.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -413,5 +414,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRowCopy)
+VARROW_TEST_GUILESS_MAIN(TestRowCopy)
 #include "tst_rowcopy.moc"

@@ -5,6 +5,7 @@
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -357,5 +358,5 @@ void CalibrationSchemaTest::unpreparedSchemaHasNoChangeMachinery()
         QVERIFY(product.contains(QStringLiteral("CREATE TABLE %1 (").arg(table.toLower())));
 }
 
-QTEST_GUILESS_MAIN(CalibrationSchemaTest)
+VARROW_TEST_GUILESS_MAIN(CalibrationSchemaTest)
 #include "tst_calibrationschema.moc"

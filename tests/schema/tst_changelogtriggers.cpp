@@ -4,6 +4,7 @@
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -313,5 +314,5 @@ void ChangeLogTriggersTest::keyWithApostrophe()
                           "DEL|LOCATION|~|L'9|~|O'NEIL-01"}));
 }
 
-QTEST_GUILESS_MAIN(ChangeLogTriggersTest)
+VARROW_TEST_GUILESS_MAIN(ChangeLogTriggersTest)
 #include "tst_changelogtriggers.moc"

@@ -8,6 +8,7 @@
 #include "schema/SchemaError.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>
@@ -542,5 +543,5 @@ void DemoWorkspaceTest::commandLine()
     }
 }
 
-QTEST_GUILESS_MAIN(DemoWorkspaceTest)
+VARROW_TEST_GUILESS_MAIN(DemoWorkspaceTest)
 #include "tst_demoworkspace.moc"

@@ -3,6 +3,7 @@
 #include "app/StartupFunctions.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -287,5 +288,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConnectForm)
+VARROW_TEST_GUILESS_MAIN(TestConnectForm)
 #include "tst_connectform.moc"

@@ -1,6 +1,7 @@
 #include "base/ProgramExit.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -137,5 +138,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMenuStatus)
+VARROW_TEST_GUILESS_MAIN(TestMenuStatus)
 #include "tst_menustatus.moc"

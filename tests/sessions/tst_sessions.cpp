@@ -2,6 +2,7 @@
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/FailingConnectionFactory.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,5 +164,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSessions)
+VARROW_TEST_GUILESS_MAIN(TestSessions)
 #include "tst_sessions.moc"

@@ -1,5 +1,6 @@
 #include "SqliteTestDatabase.h"
 #include "sqlite/PasswordDigest.h"
+#include "tests/support/TestMain.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -315,5 +316,5 @@ void TestSqliteExtension::clientDigestFollowsTheStandard()
     QVERIFY(!PasswordDigest::equal("abc", "abcd"));
 }
 
-QTEST_GUILESS_MAIN(TestSqliteExtension)
+VARROW_TEST_GUILESS_MAIN(TestSqliteExtension)
 #include "TestSqliteExtension.moc"

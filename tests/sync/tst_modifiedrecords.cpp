@@ -2,6 +2,7 @@
 #include "sync/ModifiedRecordTransfer.h"
 #include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -350,5 +351,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestModifiedRecords)
+VARROW_TEST_GUILESS_MAIN(TestModifiedRecords)
 #include "tst_modifiedrecords.moc"

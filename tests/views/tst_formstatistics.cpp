@@ -1,6 +1,7 @@
 #include "base/WindowPlacement.h"
 #include "tests/support/TestProgram.h"
 #include "gui/FormStatistics.h"
+#include "tests/support/TestMain.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -116,5 +117,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormStatistics)
+VARROW_TEST_MAIN(TestFormStatistics)
 #include "tst_formstatistics.moc"

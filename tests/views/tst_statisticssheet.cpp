@@ -4,6 +4,7 @@
 #include "tests/support/TestProgram.h"
 #include "views/StatisticsProgressLog.h"
 #include "views/StatisticsSheet.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -302,5 +303,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStatisticsSheet)
+VARROW_TEST_GUILESS_MAIN(TestStatisticsSheet)
 #include "tst_statisticssheet.moc"
