@@ -512,4 +512,4 @@ void TestSqliteStandIn::aDataSourceWithoutTheExtensionIsRefused()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestSqliteStandIn)
-#include "TestSqliteStandIn.moc"
+#include "tst_sqlitestandin.moc"

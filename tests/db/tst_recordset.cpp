@@ -421,4 +421,4 @@ void TestRecordset::writesMayRunWhileAResultIsRead()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestRecordset)
-#include "TestRecordset.moc"
+#include "tst_recordset.moc"

@@ -328,4 +328,4 @@ void TestSqliteTranslator::tokensGiveBackTheText()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestSqliteTranslator)
-#include "TestSqliteTranslator.moc"
+#include "tst_sqlitetranslator.moc"

@@ -359,4 +359,4 @@ void TestOdbcConnection::aCommandKeepsItsTextAfterAFailure()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestOdbcConnection)
-#include "TestOdbcConnection.moc"
+#include "tst_odbcconnection.moc"

@@ -273,4 +273,4 @@ void TestDialectHook::theFactoryHandsOnItsDialectFactory()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestDialectHook)
-#include "TestDialectHook.moc"
+#include "tst_dialecthook.moc"

@@ -177,4 +177,4 @@ void TestSqliteCatalogue::domainsIncludeEveryOneTheProgramKnows()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestSqliteCatalogue)
-#include "TestSqliteCatalogue.moc"
+#include "tst_sqlitecatalogue.moc"

@@ -167,4 +167,4 @@ void TestConnectionString::editsKeysWithoutRegardToCase()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestConnectionString)
-#include "TestConnectionString.moc"
+#include "tst_connectionstring.moc"

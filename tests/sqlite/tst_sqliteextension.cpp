@@ -317,4 +317,4 @@ void TestSqliteExtension::clientDigestFollowsTheStandard()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestSqliteExtension)
-#include "TestSqliteExtension.moc"
+#include "tst_sqliteextension.moc"

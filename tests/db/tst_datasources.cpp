@@ -157,4 +157,4 @@ void TestDataSources::putsTheConfigurationModeBack()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestDataSources)
-#include "TestDataSources.moc"
+#include "tst_datasources.moc"

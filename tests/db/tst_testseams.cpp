@@ -207,4 +207,4 @@ void TestTestSeams::decoratorsStack()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestTestSeams)
-#include "TestTestSeams.moc"
+#include "tst_testseams.moc"

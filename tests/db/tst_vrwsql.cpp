@@ -142,4 +142,4 @@ void TestVrwsql::explainsItsUse()
 }
 
 VARROW_TEST_GUILESS_MAIN(TestVrwsql)
-#include "TestVrwsql.moc"
+#include "tst_vrwsql.moc"
