@@ -70,11 +70,11 @@ private Q_SLOTS:
         QVERIFY(!m_t->state().newRecordsPending);
         QVERIFY(m_t->state().modifiedRecordsPending);
         QVERIFY(menus().isEnabled(MenuId::mnuNewRecords));
-        m_fixture.recording.log()->clear();
+        m_fixture.log().clear();
         m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
         // The new-record transfer was not asked for; the modified one ran and recounted.
         QVERIFY(m_t->ui.messages.isEmpty());
-        QVERIFY(!m_fixture.recording.log()->textsContaining(QStringLiteral("set sync_date=now(*)")).isEmpty());
+        QVERIFY(!m_fixture.log().textsContaining(QStringLiteral("set sync_date=now(*)")).isEmpty());
         QVERIFY(!m_t->state().modifiedRecordsPending);
         QVERIFY(!menus().isEnabled(MenuId::mnuNewRecords));
         QVERIFY(menus().isEnabled(MenuId::mnuTrans)); // the run is in this workstation's history now

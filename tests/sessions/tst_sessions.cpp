@@ -1,7 +1,6 @@
 #include "session/AdminCredentials.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
-#include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/TestMain.h"
 
 #include <QDir>
@@ -51,11 +50,15 @@ class TestSessions : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error())); }
-    void cleanup() { QFile::remove(AdminCredentials::filePath()); }
+    void cleanup()
+    {
+        QFile::remove(AdminCredentials::filePath());
+        m_fixture.faults().clear();
+    }
 
     void connectsOnceAndThenReturnsAtOnce()
     {
-        CountingFactory counting(m_fixture.recording);
+        CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(ConnectToMaster(t.program()));
@@ -69,7 +72,7 @@ private Q_SLOTS:
 
     void aMissingDataSourceCostsTenChecks()
     {
-        CountingFactory counting(m_fixture.recording);
+        CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         t.state().remoteDataSource = QStringLiteral("NoSuchSource");
@@ -82,9 +85,8 @@ private Q_SLOTS:
 
     void aConnectionOpeningAtTheLastCheckCounts()
     {
-        FailingConnectionFactory failing(std::make_unique<OdbcConnectionFactory>());
-        failing.faults()->failOpen(DbError(-103, QStringLiteral("Invalid user ID or password"))).times = 9;
-        TestProgram t(&failing);
+        m_fixture.faults().failOpen(DbError(-103, QStringLiteral("Invalid user ID or password"))).times = 9;
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(ConnectToRemote(t.program()));
         QCOMPARE(t.clock.sleptMs, 10000);
@@ -92,7 +94,7 @@ private Q_SLOTS:
 
     void theOwnerIsItsOwnAdministrator()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
         QVERIFY(t.state().remoteAdminConnection->connectionString().contains(QLatin1String("UID=MT;PWD=sql")));
@@ -101,7 +103,7 @@ private Q_SLOTS:
     void otherUsersNeedTheCredentialsFile()
     {
         writeCredentials(QFile::ReadOwner | QFile::WriteOwner);
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         t.loadDeliveredPhrases();
         signIn(t, QStringLiteral("anna"), QStringLiteral("anna4"));
         QVERIFY(ConnectQELDBAToMaster(t.program()));
@@ -111,7 +113,7 @@ private Q_SLOTS:
     void aCredentialsFileOthersCanReadIsRefused()
     {
         writeCredentials(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         t.loadDeliveredPhrases();
         signIn(t, QStringLiteral("anna"), QStringLiteral("anna4"));
         QVERIFY(!ConnectQELDBAToMaster(t.program()));
@@ -130,7 +132,7 @@ private Q_SLOTS:
 
     void disconnectsFollowTheirGuards()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         // Nothing was ever opened: nothing happens, nothing is said.
         DisconnectFromMaster(t.program());
         DisconnectFromRemote(t.program());
@@ -151,7 +153,7 @@ private Q_SLOTS:
 
     void masterDatabaseNameComesFromTheDataSource()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         t.state().masterDatabaseName = QStringLiteral("from the engine");
         GetMasterDatabaseName(t.program());
