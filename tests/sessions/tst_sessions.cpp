@@ -1,3 +1,7 @@
+#include "base/LogFiles.h"
+#include "base/ProgramExit.h"
+#include "copy/Catalogue.h"
+#include "db/OdbcConnectionFactory.h"
 #include "session/AdminCredentials.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
@@ -21,6 +25,34 @@ public:
 
 private:
     ConnectionFactory& m_inner;
+};
+
+// An engine that quotes the login in the message with which it refuses any statement about a
+// table named "careless"; everything else goes to the engine's own dialect.
+class CarelessDialect : public Dialect
+{
+public:
+    explicit CarelessDialect(std::unique_ptr<Dialect> inner) : m_inner(std::move(inner)) {}
+
+    void attach(RawSession& session, const DialectContext& context) override
+    {
+        m_context = context;
+        m_inner->attach(session, context);
+    }
+
+    QStringList translate(const QString& commandText) override
+    {
+        if (commandText.contains(QLatin1String("'careless'")))
+            throw DbError(-308,
+                          QStringLiteral("Reconnect as UID=%1;PWD=%2 failed: the server restarted")
+                              .arg(m_context.user, m_context.password),
+                          QStringLiteral("HY000"));
+        return m_inner->translate(commandText);
+    }
+
+private:
+    std::unique_ptr<Dialect> m_inner;
+    DialectContext m_context;
 };
 
 class TestSessions : public QObject
@@ -149,6 +181,39 @@ private Q_SLOTS:
         DisconnectFromMaster(t.program());
         QVERIFY(!t.state().masterConnected);
         QCOMPARE(t.state().masterAdminConnection->state(), 0);
+    }
+
+    // Whatever the engine quotes, the password reaches neither the user nor errors.log.
+    void aPasswordTheEngineQuotesIsMasked()
+    {
+        const QString password = QStringLiteral("Zq7-never-shown");
+        m_fixture.workspace.openRemote()->scalar(QStringLiteral("select varrow_set_login('field', ?)"), {password});
+        OdbcConnectionFactory careless([](const QString& dbmsName) -> std::unique_ptr<Dialect> {
+            return std::make_unique<CarelessDialect>(makeDialect(dbmsName));
+        });
+        TestProgram t(&careless);
+        t.loadDeliveredPhrases();
+        signIn(t, QStringLiteral("field"), password);
+        QVERIFY(ConnectToRemote(t.program()));
+        const QString errorLog = logFilePath(t.state(), QStringLiteral("errors.log"));
+        QFile::remove(errorLog);
+
+        int status = -1;
+        try {
+            TableExists(t.program(), QStringLiteral("R"), QStringLiteral("careless"));
+        } catch (const ProgramExit& exit) {
+            status = exit.code();
+        }
+        QCOMPARE(status, 1);
+        QCOMPARE(t.ui.messages.size(), 1);
+        const QString shown = t.ui.messages[0].text;
+        QFile log(errorLog);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString logged = QString::fromUtf8(log.readAll());
+        for (const QString& text : {shown, logged}) {
+            QVERIFY2(text.contains(QLatin1String("Reconnect as UID=field;PWD=******** failed")), qPrintable(text));
+            QVERIFY2(!text.contains(password), qPrintable(text));
+        }
     }
 
     void masterDatabaseNameComesFromTheDataSource()
