@@ -45,8 +45,6 @@ void TestSqliteExtension::textFunctions_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("version") << "select varrow_version()"
-                             << "1";
     QTest::newRow("left counts characters") << "select varrow_left('héllo', 2)"
                                             << "hé";
     QTest::newRow("left beyond the end") << "select varrow_left('abc', 10)"

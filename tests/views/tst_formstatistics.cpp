@@ -92,8 +92,9 @@ private Q_SLOTS:
         area.show();
         normalFrame->show();
         debuggingFrame->show();
-        QCOMPARE(debugging->height() - normal->height(), twipsToPixels(2145));
-        QCOMPARE(debuggingFrame->height() - normalFrame->height(), twipsToPixels(2145));
+        const int room = twipsToPixels(StatisticsSheet::DebuggingHeightTwips - StatisticsSheet::HeightTwips);
+        QCOMPARE(debugging->height() - normal->height(), room);
+        QCOMPARE(debuggingFrame->height() - normalFrame->height(), room);
         QCOMPARE(debugging->width(), normal->width());
         QVERIFY(debugging->findChild<QGroupBox*>(QStringLiteral("Frame2"))->isVisible());
         t.program().statistics.setText(QStringLiteral("Text_debugs"),
