@@ -3,7 +3,9 @@
 # One Qt Test executable, registered with CTest under its own name. Tests run with the
 # offscreen platform and never touch the user's settings, ODBC configuration or data folder:
 # each test process gets a private HOME and XDG folders below the build tree, and the ODBC
-# driver manager reads only the files a test writes itself.
+# driver manager reads only the files a test writes itself. Each program ends with
+# VARROW_TEST_MAIN or VARROW_TEST_GUILESS_MAIN (tests/support/TestMain.h), so an exception that
+# escapes one test function fails that function and the others still run.
 function(varrow_add_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})

@@ -69,6 +69,7 @@ void OdbcConnection::open(const QString& user, const QString& password)
         attributes.setValue(QStringLiteral("UID"), user);
     if (!password.isEmpty())
         attributes.setValue(QStringLiteral("PWD"), password);
+    m_attributes = attributes;
 
     std::shared_ptr<OdbcSession> session;
     try {
@@ -126,15 +127,24 @@ OdbcSession& OdbcConnection::session()
     return *m_session;
 }
 
+// A statement's failure is masked as a failed open is: an engine may quote the login then too.
 void OdbcConnection::execute(const QString& commandText)
 {
-    session().execute(commandText);
+    try {
+        session().execute(commandText);
+    } catch (const DbError& error) {
+        throw withoutSecrets(error, m_attributes);
+    }
 }
 
 std::unique_ptr<Recordset> OdbcConnection::openRecordset(const QString& query, CursorType type)
 {
     session();
-    return std::make_unique<OdbcRecordset>(m_session, query, type);
+    try {
+        return std::make_unique<OdbcRecordset>(m_session, query, type);
+    } catch (const DbError& error) {
+        throw withoutSecrets(error, m_attributes);
+    }
 }
 
 QString OdbcConnection::dbmsName() const

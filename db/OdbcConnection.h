@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Connection.h"
+#include "db/ConnectionString.h"
 #include "db/Dialect.h"
 
 #include <functional>
@@ -40,5 +41,6 @@ private:
     QString m_connectionString;
     std::optional<DbError> m_lastError;
     std::shared_ptr<OdbcSession> m_session;
+    ConnectionString m_attributes; // of the last open(): what no error of ours may quote
     DialectFactory m_dialectFactory;
 };

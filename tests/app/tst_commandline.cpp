@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -70,5 +71,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+VARROW_TEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -1,4 +1,5 @@
 #include "base/ConsoleUi.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 #include <cstdio>
@@ -75,5 +76,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConsoleUi)
+VARROW_TEST_GUILESS_MAIN(TestConsoleUi)
 #include "tst_consoleui.moc"

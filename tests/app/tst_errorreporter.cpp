@@ -2,6 +2,7 @@
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,5 +138,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestErrorReporter)
+VARROW_TEST_GUILESS_MAIN(TestErrorReporter)
 #include "tst_errorreporter.moc"

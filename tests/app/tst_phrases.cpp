@@ -3,6 +3,7 @@
 #include "base/ProgramExit.h"
 #include "tests/support/TestProgram.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,5 +152,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPhrases)
+VARROW_TEST_GUILESS_MAIN(TestPhrases)
 #include "tst_phrases.moc"

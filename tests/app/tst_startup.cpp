@@ -2,6 +2,7 @@
 #include "base/ProgramExit.h"
 #include "app/Startup.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -127,5 +128,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartup)
+VARROW_TEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"

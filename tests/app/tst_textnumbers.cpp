@@ -1,6 +1,7 @@
 #include "base/Locale.h"
 #include "base/TextNumber.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -58,5 +59,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextNumbers)
+VARROW_TEST_GUILESS_MAIN(TestTextNumbers)
 #include "tst_textnumbers.moc"

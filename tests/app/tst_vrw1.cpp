@@ -1,4 +1,5 @@
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,5 +91,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestVrw1)
+VARROW_TEST_GUILESS_MAIN(TestVrw1)
 #include "tst_vrw1.moc"

@@ -4,7 +4,8 @@
 #include "copy/Catalogue.h"
 #include "session/Sessions.h"
 #include "schema/DemoNames.h"
-#include "tests/copy/DemoSession.h"
+#include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -15,15 +16,16 @@ class TestCatalogue : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DemoSession> m_session;
+    SessionFixture m_fixture;
+    std::unique_ptr<TestProgram> m_t;
 
-    Program& program() { return m_session->program(); }
-    StatementLog& log() { return m_session->log(); }
+    Program& program() { return m_t->program(); }
+    StatementLog& log() { return m_fixture.log(); }
 
     // The statements the domain look-up sent.
     int domainQueries() const
     {
-        return static_cast<int>(m_session->log()
+        return static_cast<int>(m_fixture.log()
                                     .textsContaining(QStringLiteral(
                                         "select domain_name from sys.sysdomain where domain_id="))
                                     .size());
@@ -41,8 +43,8 @@ class TestCatalogue : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_session = std::make_unique<DemoSession>();
-        QVERIFY2(m_session->connect(), qPrintable(m_session->error()));
+        m_t = m_fixture.ownerSession();
+        QVERIFY2(m_t, qPrintable(m_fixture.error()));
     }
 
     void init()
@@ -201,7 +203,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, column);
         const QString key =
-            m_session->remoteValue(QStringLiteral("select min(mtag) from mt.inventory"));
+            m_fixture.remoteValue(program(), QStringLiteral("select min(mtag) from mt.inventory"));
         userConnection(program(), Side::Remote)
             .execute(QStringLiteral("update mt.inventory set i4202='O''Brien''s bench meter',"
                                     "i4211=1234.5,i4213=-0.0025,i4209='2011-06-14',"
@@ -272,7 +274,7 @@ private Q_SLOTS:
              QStringLiteral("0")},
         };
         for (const Case& c : cases) {
-            m_session->faults()
+            m_fixture.faults()
                 .failWhen([](const QString&) { return true; }, FaultInjector::lostConnection())
                 .times = 1;
             program().state.errorOccurred = false;
@@ -280,8 +282,8 @@ private Q_SLOTS:
             QVERIFY2(program().state.errorOccurred, c.procedure);
             QVERIFY2(lastErrorRecord().contains(QLatin1String(c.procedure)), c.procedure);
         }
-        QVERIFY(m_session->test().ui.shown.contains(Window::Connect));
-        m_session->faults().clear();
+        QVERIFY(m_t->ui.shown.contains(Window::Connect));
+        m_fixture.faults().clear();
     }
 
     void anyOtherFailureEndsTheProgram()
@@ -300,5 +302,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCatalogue)
+VARROW_TEST_GUILESS_MAIN(TestCatalogue)
 #include "tst_catalogue.moc"

@@ -4,6 +4,7 @@
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "copy/TempTables.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -306,5 +307,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCopyRules)
+VARROW_TEST_GUILESS_MAIN(TestCopyRules)
 #include "tst_copyrules.moc"

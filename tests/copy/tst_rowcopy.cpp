@@ -9,8 +9,9 @@
 #include "schema/DemoCatalogue.h"
 #include "schema/DemoNames.h"
 #include "schema/SqliteDatabase.h"
-#include "tests/copy/DemoSession.h"
+#include "tests/support/SessionFixture.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -20,10 +21,11 @@ class TestRowCopy : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DemoSession> m_session;
+    SessionFixture m_fixture;
+    std::unique_ptr<TestProgram> m_t;
 
-    Program& program() { return m_session->program(); }
-    StatementLog& log() { return m_session->log(); }
+    Program& program() { return m_t->program(); }
+    StatementLog& log() { return m_fixture.log(); }
     CopyState& copy() { return program().tableCopy; }
 
     QString syncErrorLog()
@@ -78,8 +80,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         qunsetenv("VARROW_OWNER_PASSWORD");
-        m_session = std::make_unique<DemoSession>();
-        QVERIFY2(m_session->connect(), qPrintable(m_session->error()));
+        m_t = m_fixture.ownerSession();
+        QVERIFY2(m_t, qPrintable(m_fixture.error()));
     }
 
     void init()
@@ -172,7 +174,7 @@ private Q_SLOTS:
                                    QStringLiteral(" from mt.") + table;
             const long copied = CopyToDestTable(program(), select, temp, QStringLiteral("R"));
             QCOMPARE(QString::number(copied),
-                     m_session->remoteValue(QStringLiteral("select count(*) from mt.") + table));
+                     m_fixture.remoteValue(program(), QStringLiteral("select count(*) from mt.") + table));
             // Kept in the file, so the copy can be compared outside the program's connection.
             userConnection(program(), Side::Master)
                 .execute(
@@ -181,8 +183,8 @@ private Q_SLOTS:
         QCOMPARE(syncErrorLog(), before);
         QVERIFY(!copy().syncError);
 
-        auto master = m_session->workspace().openMaster();
-        auto remote = m_session->workspace().openRemote();
+        auto master = m_fixture.workspace.openMaster();
+        auto remote = m_fixture.workspace.openRemote();
         for (const TableDefinition& table : CalibrationSchema::tables()) {
             const QStringList original = rowsOf(*remote, table.name, table.columnNames());
             const QStringList copied =
@@ -202,7 +204,7 @@ private Q_SLOTS:
     {
         copy().syncError = false;
         const QString existing =
-            m_session->masterValue(QStringLiteral("select min(ktag) from mt.customers"));
+            m_fixture.masterValue(program(), QStringLiteral("select min(ktag) from mt.customers"));
         const QString select =
             QStringLiteral("select 'TEST-A' as ktag,'TA-1' as k4601,'First new' as k4602 union all "
                            "select ktag,k4601,k4602 from mt.customers where ktag='%1' union all "
@@ -222,17 +224,18 @@ private Q_SLOTS:
             block[2],
             select + QStringLiteral(";insert into mt.customers (ktag,k4601,k4602) values ('") +
                 existing + QStringLiteral("','") +
-                m_session->masterValue(
-                    QStringLiteral("select k4601 from mt.customers where ktag='%1'")
-                        .arg(existing)) +
+                m_fixture.masterValue(
+                    program(), QStringLiteral("select k4601 from mt.customers where ktag='%1'")
+                                   .arg(existing)) +
                 QStringLiteral("','") +
-                m_session
-                    ->masterValue(QStringLiteral("select k4602 from mt.customers where ktag='%1'")
-                                      .arg(existing))
+                m_fixture
+                    .masterValue(program(),
+                                 QStringLiteral("select k4602 from mt.customers where ktag='%1'")
+                                     .arg(existing))
                     .replace(QLatin1Char('\''), QStringLiteral("''")) +
                 QStringLiteral("');commit"));
         QCOMPARE(block[3], QStringLiteral("CopyToDestTable"));
-        QCOMPARE(m_session->masterValue(QStringLiteral(
+        QCOMPARE(m_fixture.masterValue(program(), QStringLiteral(
                      "select count(*) from mt.customers where ktag in ('TEST-A','TEST-B')")),
                  QStringLiteral("2"));
     }
@@ -281,8 +284,8 @@ private Q_SLOTS:
         const long copied = CopyToDestTable(program(), QStringLiteral("select * from mt.valfield"),
                                             QStringLiteral("temp_valfield"), QStringLiteral("M"));
         QCOMPARE(QString::number(copied),
-                 m_session->masterValue(QStringLiteral("select count(*) from mt.valfield")));
-        QCOMPARE(m_session->remoteValue(QStringLiteral("select count(*) from temp_valfield")),
+                 m_fixture.masterValue(program(), QStringLiteral("select count(*) from mt.valfield")));
+        QCOMPARE(m_fixture.remoteValue(program(), QStringLiteral("select count(*) from temp_valfield")),
                  QString::number(copied));
         QCOMPARE(
             log().textsContaining(QStringLiteral("insert into temp_valfield")),
@@ -299,12 +302,12 @@ private Q_SLOTS:
         program().state.runningCounter = true;
         copy().traceText = QStringLiteral("get remote customer records");
         CreateTempTable(program(), QStringLiteral("customers"), QStringLiteral("R"));
-        const int yields = m_session->test().ui.yields;
+        const int yields = m_t->ui.yields;
         QCOMPARE(CopyToDestTable(program(),
                                  QStringLiteral("select ktag,k4601,k4602 from mt.customers"),
                                  QStringLiteral("temp_customers"), QStringLiteral("R")),
                  8L);
-        QCOMPARE(m_session->test().ui.yields - yields, 8);
+        QCOMPARE(m_t->ui.yields - yields, 8);
         QCOMPARE(copy().traceText, QStringLiteral("get remote customer records\r\n"));
         QCOMPARE(copy().copyHeader, QStringLiteral("CopyToDestTable - temp_customers from R\r\n"));
         QCOMPARE(sheet.text(QStringLiteral("Text_debugs")),
@@ -329,7 +332,7 @@ private Q_SLOTS:
     {
         CreateTempTable(program(), QStringLiteral("customers"), QStringLiteral("R"));
         const QString before = syncErrorLog();
-        m_session->faults()
+        m_fixture.faults()
             .failWhen(FaultInjector::textContains(QStringLiteral("insert into temp_customers")),
                       FaultInjector::lostConnection())
             .skip = 2;
@@ -338,7 +341,7 @@ private Q_SLOTS:
                                  QStringLiteral("select ktag,k4601,k4602 from mt.customers"),
                                  QStringLiteral("temp_customers"), QStringLiteral("R")),
                  0L);
-        m_session->faults().clear();
+        m_fixture.faults().clear();
         QVERIFY(program().state.errorOccurred);
         QCOMPARE(syncErrorLog(), before);
         QCOMPARE(log().textsContaining(QStringLiteral("insert into temp_customers")).size(), 3);
@@ -387,16 +390,16 @@ private Q_SLOTS:
             }
         QVERIFY(ConnectToRemote(program()));
         remote = &userConnection(program(), Side::Remote);
-        const qsizetype messages = m_session->test().ui.messages.size();
+        const qsizetype messages = m_t->ui.messages.size();
         CreateScratchTable(program());
-        QCOMPARE(m_session->test().ui.messages.size(), messages + 1);
-        QVERIFY(m_session->test().ui.messages.last().text.contains(
+        QCOMPARE(m_t->ui.messages.size(), messages + 1);
+        QVERIFY(m_t->ui.messages.last().text.contains(
             QLatin1String("VARROW_OWNER_PASSWORD")));
         QCOMPARE(&userConnection(program(), Side::Remote), remote);
         QCOMPARE(s.remoteUser, QStringLiteral("anna"));
         QVERIFY(!TableExists(program(), QStringLiteral("R"), QStringLiteral("qel_vr_scratch")));
 
-        qputenv("VARROW_OWNER_PASSWORD", DemoSession::ownerPassword().toUtf8());
+        qputenv("VARROW_OWNER_PASSWORD", SessionFixture::ownerPassword().toUtf8());
         log().clear();
         CreateScratchTable(program());
         qunsetenv("VARROW_OWNER_PASSWORD");
@@ -404,7 +407,7 @@ private Q_SLOTS:
         QCOMPARE(s.remoteUser, QStringLiteral("MT"));
         QVERIFY(s.remoteConnected);
         QVERIFY(log().texts(DemoNames::remote.dsn).contains(create));
-        QVERIFY(!errorLog().contains(DemoSession::ownerPassword() + QLatin1Char(';')));
+        QVERIFY(!errorLog().contains(SessionFixture::ownerPassword() + QLatin1Char(';')));
 
         // Present: looked for, nothing more.
         log().clear();
@@ -413,5 +416,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRowCopy)
+VARROW_TEST_GUILESS_MAIN(TestRowCopy)
 #include "tst_rowcopy.moc"

@@ -5,6 +5,7 @@
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,7 +13,7 @@
 #include <memory>
 #include <sqlite3.h>
 
-class CalibrationSchemaTest : public QObject
+class TestCalibrationSchema : public QObject
 {
     Q_OBJECT
 
@@ -41,7 +42,7 @@ private:
     std::unique_ptr<SqliteDatabase> m_db;
 };
 
-void CalibrationSchemaTest::initTestCase()
+void TestCalibrationSchema::initTestCase()
 {
     try {
         m_db = std::make_unique<SqliteDatabase>(m_folder.filePath(QStringLiteral("schema.db")),
@@ -55,12 +56,12 @@ void CalibrationSchemaTest::initTestCase()
     }
 }
 
-void CalibrationSchemaTest::cleanupTestCase()
+void TestCalibrationSchema::cleanupTestCase()
 {
     m_db.reset();
 }
 
-QStringList CalibrationSchemaTest::columns(const QString& table, const QString& what,
+QStringList TestCalibrationSchema::columns(const QString& table, const QString& what,
                                            const QString& where)
 {
     QStringList names;
@@ -74,7 +75,7 @@ QStringList CalibrationSchemaTest::columns(const QString& table, const QString& 
     return names;
 }
 
-void CalibrationSchemaTest::keyTable_data()
+void TestCalibrationSchema::keyTable_data()
 {
     QTest::addColumn<QString>("affectedTable");
     QTest::addColumn<QString>("table");
@@ -127,7 +128,7 @@ void CalibrationSchemaTest::keyTable_data()
                                  << "rootdata";
 }
 
-void CalibrationSchemaTest::keyTable()
+void TestCalibrationSchema::keyTable()
 {
     QFETCH(QString, affectedTable);
     QFETCH(QString, table);
@@ -152,7 +153,7 @@ void CalibrationSchemaTest::keyTable()
                  1);
 }
 
-void CalibrationSchemaTest::columnsTheTransfersName_data()
+void TestCalibrationSchema::columnsTheTransfersName_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("named");
@@ -188,7 +189,7 @@ void CalibrationSchemaTest::columnsTheTransfersName_data()
                        "cus_mod",   "user_account", "comments"};
 }
 
-void CalibrationSchemaTest::columnsTheTransfersName()
+void TestCalibrationSchema::columnsTheTransfersName()
 {
     QFETCH(QString, table);
     QFETCH(QStringList, named);
@@ -199,7 +200,7 @@ void CalibrationSchemaTest::columnsTheTransfersName()
         QCOMPARE(present, named); // written and read back in this order
 }
 
-void CalibrationSchemaTest::textColumnsIgnoreCase()
+void TestCalibrationSchema::textColumnsIgnoreCase()
 {
     int textColumns = 0;
     for (const TableDefinition& table : CalibrationSchema::tables()) {
@@ -220,7 +221,7 @@ void CalibrationSchemaTest::textColumnsIgnoreCase()
     QVERIFY(textColumns >= 50);
 }
 
-void CalibrationSchemaTest::declaredTypesAreEngineDomains()
+void TestCalibrationSchema::declaredTypesAreEngineDomains()
 {
     // The stand-in's catalogue reads domains from declared types; every domain of the engine
     // appears in the inventory, so a copy of one table meets all of them.
@@ -249,7 +250,7 @@ void CalibrationSchemaTest::declaredTypesAreEngineDomains()
                            column.type));
 }
 
-void CalibrationSchemaTest::keysOfRecordsMadeApart_data()
+void TestCalibrationSchema::keysOfRecordsMadeApart_data()
 {
     QTest::addColumn<QString>("statement");
     QTest::addColumn<bool>("accepted");
@@ -280,7 +281,7 @@ void CalibrationSchemaTest::keysOfRecordsMadeApart_data()
         << false;
 }
 
-void CalibrationSchemaTest::keysOfRecordsMadeApart()
+void TestCalibrationSchema::keysOfRecordsMadeApart()
 {
     QFETCH(QString, statement);
     QFETCH(bool, accepted);
@@ -295,7 +296,7 @@ void CalibrationSchemaTest::keysOfRecordsMadeApart()
     QCOMPARE(ok, accepted);
 }
 
-void CalibrationSchemaTest::confirmFunctionsFindTheSchemasRecords_data()
+void TestCalibrationSchema::confirmFunctionsFindTheSchemasRecords_data()
 {
     QTest::addColumn<QString>("row");
     QTest::addColumn<QString>("probe");
@@ -323,7 +324,7 @@ void CalibrationSchemaTest::confirmFunctionsFindTheSchemasRecords_data()
         << repair << "qel_vr_rep_record_confirm('2024-06-07', 'RO-2024-0902', 'M1')" << 0;
 }
 
-void CalibrationSchemaTest::confirmFunctionsFindTheSchemasRecords()
+void TestCalibrationSchema::confirmFunctionsFindTheSchemasRecords()
 {
     QFETCH(QString, row);
     QFETCH(QString, probe);
@@ -335,7 +336,7 @@ void CalibrationSchemaTest::confirmFunctionsFindTheSchemasRecords()
     QCOMPARE(answer, expected);
 }
 
-void CalibrationSchemaTest::scratchTemplate()
+void TestCalibrationSchema::scratchTemplate()
 {
     QCOMPARE(columns(QStringLiteral("qel_vr_scratch")), (QStringList{"asset", "mtag", "xtag"}));
     QCOMPARE(columns(QStringLiteral("qel_vr_scratch"), QStringLiteral("type")),
@@ -345,7 +346,7 @@ void CalibrationSchemaTest::scratchTemplate()
         QStringList{});
 }
 
-void CalibrationSchemaTest::unpreparedSchemaHasNoChangeMachinery()
+void TestCalibrationSchema::unpreparedSchemaHasNoChangeMachinery()
 {
     const QString all = CalibrationSchema::createStatements(true).join(QLatin1Char('\n'));
     const QString product = CalibrationSchema::createStatements(false).join(QLatin1Char('\n'));
@@ -357,5 +358,5 @@ void CalibrationSchemaTest::unpreparedSchemaHasNoChangeMachinery()
         QVERIFY(product.contains(QStringLiteral("CREATE TABLE %1 (").arg(table.toLower())));
 }
 
-QTEST_GUILESS_MAIN(CalibrationSchemaTest)
+VARROW_TEST_GUILESS_MAIN(TestCalibrationSchema)
 #include "tst_calibrationschema.moc"

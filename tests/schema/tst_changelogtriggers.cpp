@@ -4,6 +4,7 @@
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -11,7 +12,7 @@
 #include <QtTest>
 #include <memory>
 
-class ChangeLogTriggersTest : public QObject
+class TestChangeLogTriggers : public QObject
 {
     Q_OBJECT
 
@@ -40,7 +41,7 @@ private:
     std::unique_ptr<SqliteDatabase> m_db;
 };
 
-void ChangeLogTriggersTest::init()
+void TestChangeLogTriggers::init()
 {
     const QString file =
         m_folder.filePath(QStringLiteral("%1.db").arg(QTest::currentTestFunction()));
@@ -76,12 +77,12 @@ void ChangeLogTriggersTest::init()
     }
 }
 
-void ChangeLogTriggersTest::cleanup()
+void TestChangeLogTriggers::cleanup()
 {
     m_db.reset();
 }
 
-QStringList ChangeLogTriggersTest::log()
+QStringList TestChangeLogTriggers::log()
 {
     QStringList lines;
     for (const QVariantList& row :
@@ -95,7 +96,7 @@ QStringList ChangeLogTriggersTest::log()
     return lines;
 }
 
-void ChangeLogTriggersTest::insertAndDeleteLogKeys_data()
+void TestChangeLogTriggers::insertAndDeleteLogKeys_data()
 {
     QTest::addColumn<QString>("insert");
     QTest::addColumn<QString>("remove");
@@ -148,7 +149,7 @@ void ChangeLogTriggersTest::insertAndDeleteLogKeys_data()
         << "VALLINKDATA|~|Fluke|289|~";
 }
 
-void ChangeLogTriggersTest::insertAndDeleteLogKeys()
+void TestChangeLogTriggers::insertAndDeleteLogKeys()
 {
     QFETCH(QString, insert);
     QFETCH(QString, remove);
@@ -163,7 +164,7 @@ void ChangeLogTriggersTest::insertAndDeleteLogKeys()
              2);
 }
 
-void ChangeLogTriggersTest::updateLogsEachChangedColumn_data()
+void TestChangeLogTriggers::updateLogsEachChangedColumn_data()
 {
     QTest::addColumn<QString>("update");
     QTest::addColumn<QStringList>("logged");
@@ -202,7 +203,7 @@ void ChangeLogTriggersTest::updateLogsEachChangedColumn_data()
                                << QStringList{"UPD|CUSTOMERS|k4607|K1:HQ|~|~"};
 }
 
-void ChangeLogTriggersTest::updateLogsEachChangedColumn()
+void TestChangeLogTriggers::updateLogsEachChangedColumn()
 {
     QFETCH(QString, update);
     QFETCH(QStringList, logged);
@@ -210,14 +211,14 @@ void ChangeLogTriggersTest::updateLogsEachChangedColumn()
     QCOMPARE(log(), logged);
 }
 
-void ChangeLogTriggersTest::nothingLoggedUnlessRemote_data()
+void TestChangeLogTriggers::nothingLoggedUnlessRemote_data()
 {
     QTest::addColumn<QString>("configuration");
     QTest::newRow("dbremote 0") << "UPDATE dbconfig SET dbremote = 0";
     QTest::newRow("no configuration row") << "DELETE FROM dbconfig";
 }
 
-void ChangeLogTriggersTest::nothingLoggedUnlessRemote()
+void TestChangeLogTriggers::nothingLoggedUnlessRemote()
 {
     QFETCH(QString, configuration);
     m_db->exec(configuration);
@@ -236,7 +237,7 @@ void ChangeLogTriggersTest::nothingLoggedUnlessRemote()
     QCOMPARE(log(), QStringList{"DEL|RESULTS|~|C1|1|A-1"});
 }
 
-void ChangeLogTriggersTest::logRowsCarryUserAndLocalTime()
+void TestChangeLogTriggers::logRowsCarryUserAndLocalTime()
 {
     m_db->exec(QStringLiteral(
         "SELECT varrow_set_user('ben'); UPDATE repair SET r3233 = 12.5, r3234 = 1.5"));
@@ -252,7 +253,7 @@ void ChangeLogTriggersTest::logRowsCarryUserAndLocalTime()
     }
 }
 
-void ChangeLogTriggersTest::validationFieldUpdateForm()
+void TestChangeLogTriggers::validationFieldUpdateForm()
 {
     // The column's name travels in xtag_additional: the transfer addresses the field by fldnum.
     m_db->exec(
@@ -261,7 +262,7 @@ void ChangeLogTriggersTest::validationFieldUpdateForm()
              (QStringList{"UPD|VALFIELD|valdesc|4206|valdesc|~", "UPD|VALFIELD|seq|4206|seq|~"}));
 }
 
-void ChangeLogTriggersTest::validationLinkUpdateForm()
+void TestChangeLogTriggers::validationLinkUpdateForm()
 {
     // root in xtag, the new value in xtag_additional, rootdata in i4201.
     m_db->exec(QStringLiteral(
@@ -273,7 +274,7 @@ void ChangeLogTriggersTest::validationLinkUpdateForm()
                                  "UPD|VALLINKDATA|seq|Fluke|3|87V"}));
 }
 
-void ChangeLogTriggersTest::validationKeyChangeIsDeleteAndInsert_data()
+void TestChangeLogTriggers::validationKeyChangeIsDeleteAndInsert_data()
 {
     QTest::addColumn<QString>("update");
     QTest::addColumn<QStringList>("logged");
@@ -291,7 +292,7 @@ void ChangeLogTriggersTest::validationKeyChangeIsDeleteAndInsert_data()
         << QStringList{"DEL|VALLINKDATA|~|Fluke|87V|~", "INS|VALLINKDATA|~|Fluke Corp.|87V|~"};
 }
 
-void ChangeLogTriggersTest::validationKeyChangeIsDeleteAndInsert()
+void TestChangeLogTriggers::validationKeyChangeIsDeleteAndInsert()
 {
     QFETCH(QString, update);
     QFETCH(QStringList, logged);
@@ -299,7 +300,7 @@ void ChangeLogTriggersTest::validationKeyChangeIsDeleteAndInsert()
     QCOMPARE(log(), logged);
 }
 
-void ChangeLogTriggersTest::keyWithApostrophe()
+void TestChangeLogTriggers::keyWithApostrophe()
 {
     m_db->exec(QStringLiteral(
         "INSERT INTO inventory (mtag, i4201, ktag) VALUES ('O''NEIL-01', 'O''NEIL-01', "
@@ -313,5 +314,5 @@ void ChangeLogTriggersTest::keyWithApostrophe()
                           "DEL|LOCATION|~|L'9|~|O'NEIL-01"}));
 }
 
-QTEST_GUILESS_MAIN(ChangeLogTriggersTest)
+VARROW_TEST_GUILESS_MAIN(TestChangeLogTriggers)
 #include "tst_changelogtriggers.moc"

@@ -8,6 +8,7 @@
 #include "schema/SchemaError.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>
@@ -62,7 +63,7 @@ int count(SqliteDatabase& db, const QString& sql, const QVariantList& values = {
 
 } // namespace
 
-class DemoWorkspaceTest : public QObject
+class TestDemoWorkspace : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +92,7 @@ private:
     std::unique_ptr<SqliteDatabase> m_remote;
 };
 
-void DemoWorkspaceTest::initTestCase()
+void TestDemoWorkspace::initTestCase()
 {
     m_workspace = std::make_unique<TestWorkspace>();
     QVERIFY2(m_workspace->isValid(), qPrintable(m_workspace->error()));
@@ -99,7 +100,7 @@ void DemoWorkspaceTest::initTestCase()
     m_remote = m_workspace->openRemote();
 }
 
-void DemoWorkspaceTest::odbcFilesNameBothDatabases()
+void TestDemoWorkspace::odbcFilesNameBothDatabases()
 {
     const DemoWorkspace::Report& report = m_workspace->report();
     QCOMPARE(report.masterFile,
@@ -159,7 +160,7 @@ void DemoWorkspaceTest::odbcFilesNameBothDatabases()
     }
 }
 
-void DemoWorkspaceTest::bothDataSourcesOpenThroughTheDriverManager()
+void TestDemoWorkspace::bothDataSourcesOpenThroughTheDriverManager()
 {
     for (const QString dsn : {DemoNames::master.dsn, DemoNames::remote.dsn}) {
         OdbcConnection connection;
@@ -185,7 +186,7 @@ void DemoWorkspaceTest::bothDataSourcesOpenThroughTheDriverManager()
     }
 }
 
-void DemoWorkspaceTest::bothDataSourcesOpenInIsql()
+void TestDemoWorkspace::bothDataSourcesOpenInIsql()
 {
     for (const QString dsn : {DemoNames::master.dsn, DemoNames::remote.dsn}) {
         const TestWorkspace::IsqlResult result =
@@ -199,7 +200,7 @@ void DemoWorkspaceTest::bothDataSourcesOpenInIsql()
     }
 }
 
-void DemoWorkspaceTest::remoteIsAPreparedCopy()
+void TestDemoWorkspace::remoteIsAPreparedCopy()
 {
     QCOMPARE(count(*m_master, QStringLiteral("SELECT dbremote FROM dbconfig")), 0);
     QCOMPARE(count(*m_remote, QStringLiteral("SELECT dbremote FROM dbconfig")), 1);
@@ -221,7 +222,7 @@ void DemoWorkspaceTest::remoteIsAPreparedCopy()
     QVERIFY(count(*m_remote, QStringLiteral("SELECT count(*) FROM qel_vr_scratch")) == 0);
 }
 
-void DemoWorkspaceTest::loginsAndUsers()
+void TestDemoWorkspace::loginsAndUsers()
 {
     QList<DemoCatalogue::User> logins = DemoCatalogue::users();
     logins.append(DemoCatalogue::administrator());
@@ -252,7 +253,7 @@ void DemoWorkspaceTest::loginsAndUsers()
     }
 }
 
-void DemoWorkspaceTest::remoteLogHoldsEveryFamily()
+void TestDemoWorkspace::remoteLogHoldsEveryFamily()
 {
     for (const QString& table : CalibrationSchema::loggedTables())
         for (const QString& action :
@@ -282,7 +283,7 @@ void DemoWorkspaceTest::remoteLogHoldsEveryFamily()
              0);
 }
 
-void DemoWorkspaceTest::fieldWorkMeetsTheTransfersEdgeCases()
+void TestDemoWorkspace::fieldWorkMeetsTheTransfersEdgeCases()
 {
     SqliteDatabase& remote = *m_remote;
     auto logged = [&remote](const QString& condition) {
@@ -365,7 +366,7 @@ void DemoWorkspaceTest::fieldWorkMeetsTheTransfersEdgeCases()
                                          "GROUP BY xtag HAVING count(*) >= 2)")) > 0);
 }
 
-void DemoWorkspaceTest::sameSeedSameDatabases()
+void TestDemoWorkspace::sameSeedSameDatabases()
 {
     DemoOptions options = TestWorkspace::small();
     TestWorkspace first(options, TestWorkspace::Detached);
@@ -381,7 +382,7 @@ void DemoWorkspaceTest::sameSeedSameDatabases()
     QVERIFY(dump(*other.openMaster()) != master);
 }
 
-void DemoWorkspaceTest::remoteStates_data()
+void TestDemoWorkspace::remoteStates_data()
 {
     QTest::addColumn<int>("remote");
     QTest::addColumn<QStringList>("actions");
@@ -390,7 +391,7 @@ void DemoWorkspaceTest::remoteStates_data()
     QTest::newRow("none") << int(DemoOptions::Remote::Untouched) << QStringList{};
 }
 
-void DemoWorkspaceTest::remoteStates()
+void TestDemoWorkspace::remoteStates()
 {
     QFETCH(int, remote);
     QFETCH(QStringList, actions);
@@ -415,7 +416,7 @@ void DemoWorkspaceTest::remoteStates()
                 .exitCode == 0);
 }
 
-void DemoWorkspaceTest::schemaVersionOption()
+void TestDemoWorkspace::schemaVersionOption()
 {
     DemoOptions options = TestWorkspace::small(DemoOptions::Remote::Unprepared);
     options.schemaVersion = QStringLiteral("6.5.1");
@@ -443,7 +444,7 @@ void DemoWorkspaceTest::schemaVersionOption()
              1);
 }
 
-void DemoWorkspaceTest::existingWorkspaceIsKeptUnlessReplaced()
+void TestDemoWorkspace::existingWorkspaceIsKeptUnlessReplaced()
 {
     QTemporaryDir folder;
     DemoOptions options = TestWorkspace::small(DemoOptions::Remote::Untouched);
@@ -476,7 +477,7 @@ void DemoWorkspaceTest::existingWorkspaceIsKeptUnlessReplaced()
              4);
 }
 
-void DemoWorkspaceTest::failureLeavesNothingBehind()
+void TestDemoWorkspace::failureLeavesNothingBehind()
 {
     QTemporaryDir folder;
     QFile other(QDir(folder.path()).filePath(QStringLiteral("notes.txt")));
@@ -492,7 +493,7 @@ void DemoWorkspaceTest::failureLeavesNothingBehind()
              QStringList{"notes.txt"});
 }
 
-void DemoWorkspaceTest::commandLine_data()
+void TestDemoWorkspace::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
@@ -508,7 +509,7 @@ void DemoWorkspaceTest::commandLine_data()
     QTest::newRow("help lists the logins") << QStringList{"--help"} << 0 << "mt / sql, MT, 5";
 }
 
-void DemoWorkspaceTest::commandLine()
+void TestDemoWorkspace::commandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
@@ -542,5 +543,5 @@ void DemoWorkspaceTest::commandLine()
     }
 }
 
-QTEST_GUILESS_MAIN(DemoWorkspaceTest)
+VARROW_TEST_GUILESS_MAIN(TestDemoWorkspace)
 #include "tst_demoworkspace.moc"

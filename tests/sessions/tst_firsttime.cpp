@@ -1,6 +1,7 @@
 #include "app/PlannedOperations.h"
 #include "app/StartupFunctions.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -81,5 +82,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFirstTime)
+VARROW_TEST_GUILESS_MAIN(TestFirstTime)
 #include "tst_firsttime.moc"

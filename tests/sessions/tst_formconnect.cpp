@@ -1,6 +1,7 @@
 #include "base/Settings.h"
 #include "gui/FormConnect.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -50,5 +51,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormConnect)
+VARROW_TEST_MAIN(TestFormConnect)
 #include "tst_formconnect.moc"

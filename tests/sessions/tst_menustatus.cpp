@@ -1,6 +1,7 @@
 #include "base/ProgramExit.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -69,11 +70,11 @@ private Q_SLOTS:
         QVERIFY(!m_t->state().newRecordsPending);
         QVERIFY(m_t->state().modifiedRecordsPending);
         QVERIFY(menus().isEnabled(MenuId::mnuNewRecords));
-        m_fixture.recording.log()->clear();
+        m_fixture.log().clear();
         m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
         // The new-record transfer was not asked for; the modified one ran and recounted.
         QVERIFY(m_t->ui.messages.isEmpty());
-        QVERIFY(!m_fixture.recording.log()->textsContaining(QStringLiteral("set sync_date=now(*)")).isEmpty());
+        QVERIFY(!m_fixture.log().textsContaining(QStringLiteral("set sync_date=now(*)")).isEmpty());
         QVERIFY(!m_t->state().modifiedRecordsPending);
         QVERIFY(!menus().isEnabled(MenuId::mnuNewRecords));
         QVERIFY(menus().isEnabled(MenuId::mnuTrans)); // the run is in this workstation's history now
@@ -137,5 +138,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMenuStatus)
+VARROW_TEST_GUILESS_MAIN(TestMenuStatus)
 #include "tst_menustatus.moc"

@@ -1,7 +1,11 @@
+#include "base/LogFiles.h"
+#include "base/ProgramExit.h"
+#include "copy/Catalogue.h"
+#include "db/OdbcConnectionFactory.h"
 #include "session/AdminCredentials.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
-#include "tests/support/FailingConnectionFactory.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +25,34 @@ public:
 
 private:
     ConnectionFactory& m_inner;
+};
+
+// An engine that quotes the login in the message with which it refuses any statement about a
+// table named "careless"; everything else goes to the engine's own dialect.
+class CarelessDialect : public Dialect
+{
+public:
+    explicit CarelessDialect(std::unique_ptr<Dialect> inner) : m_inner(std::move(inner)) {}
+
+    void attach(RawSession& session, const DialectContext& context) override
+    {
+        m_context = context;
+        m_inner->attach(session, context);
+    }
+
+    QStringList translate(const QString& commandText) override
+    {
+        if (commandText.contains(QLatin1String("'careless'")))
+            throw DbError(-308,
+                          QStringLiteral("Reconnect as UID=%1;PWD=%2 failed: the server restarted")
+                              .arg(m_context.user, m_context.password),
+                          QStringLiteral("HY000"));
+        return m_inner->translate(commandText);
+    }
+
+private:
+    std::unique_ptr<Dialect> m_inner;
+    DialectContext m_context;
 };
 
 class TestSessions : public QObject
@@ -50,11 +82,15 @@ class TestSessions : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error())); }
-    void cleanup() { QFile::remove(AdminCredentials::filePath()); }
+    void cleanup()
+    {
+        QFile::remove(AdminCredentials::filePath());
+        m_fixture.faults().clear();
+    }
 
     void connectsOnceAndThenReturnsAtOnce()
     {
-        CountingFactory counting(m_fixture.recording);
+        CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(ConnectToMaster(t.program()));
@@ -68,7 +104,7 @@ private Q_SLOTS:
 
     void aMissingDataSourceCostsTenChecks()
     {
-        CountingFactory counting(m_fixture.recording);
+        CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         t.state().remoteDataSource = QStringLiteral("NoSuchSource");
@@ -81,9 +117,8 @@ private Q_SLOTS:
 
     void aConnectionOpeningAtTheLastCheckCounts()
     {
-        FailingConnectionFactory failing(std::make_unique<OdbcConnectionFactory>());
-        failing.faults()->failOpen(DbError(-103, QStringLiteral("Invalid user ID or password"))).times = 9;
-        TestProgram t(&failing);
+        m_fixture.faults().failOpen(DbError(-103, QStringLiteral("Invalid user ID or password"))).times = 9;
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(ConnectToRemote(t.program()));
         QCOMPARE(t.clock.sleptMs, 10000);
@@ -91,7 +126,7 @@ private Q_SLOTS:
 
     void theOwnerIsItsOwnAdministrator()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
         QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(QLatin1String("UID=MT;PWD=sql")));
@@ -100,7 +135,7 @@ private Q_SLOTS:
     void otherUsersNeedTheCredentialsFile()
     {
         writeCredentials(QFile::ReadOwner | QFile::WriteOwner);
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         t.loadDeliveredPhrases();
         signIn(t, QStringLiteral("anna"), QStringLiteral("anna4"));
         QVERIFY(ConnectQELDBAToMaster(t.program()));
@@ -110,7 +145,7 @@ private Q_SLOTS:
     void aCredentialsFileOthersCanReadIsRefused()
     {
         writeCredentials(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         t.loadDeliveredPhrases();
         signIn(t, QStringLiteral("anna"), QStringLiteral("anna4"));
         QVERIFY(!ConnectQELDBAToMaster(t.program()));
@@ -129,7 +164,7 @@ private Q_SLOTS:
 
     void disconnectsFollowTheirGuards()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         // Nothing was ever opened: nothing happens, nothing is said.
         DisconnectFromMaster(t.program());
         DisconnectFromRemote(t.program());
@@ -148,9 +183,42 @@ private Q_SLOTS:
         QCOMPARE(t.program().sessions.masterAdminConnection->state(), 0);
     }
 
+    // Whatever the engine quotes, the password reaches neither the user nor errors.log.
+    void aPasswordTheEngineQuotesIsMasked()
+    {
+        const QString password = QStringLiteral("Zq7-never-shown");
+        m_fixture.workspace.openRemote()->scalar(QStringLiteral("select varrow_set_login('field', ?)"), {password});
+        OdbcConnectionFactory careless([](const QString& dbmsName) -> std::unique_ptr<Dialect> {
+            return std::make_unique<CarelessDialect>(makeDialect(dbmsName));
+        });
+        TestProgram t(&careless);
+        t.loadDeliveredPhrases();
+        signIn(t, QStringLiteral("field"), password);
+        QVERIFY(ConnectToRemote(t.program()));
+        const QString errorLog = logFilePath(t.state(), QStringLiteral("errors.log"));
+        QFile::remove(errorLog);
+
+        int status = -1;
+        try {
+            TableExists(t.program(), QStringLiteral("R"), QStringLiteral("careless"));
+        } catch (const ProgramExit& exit) {
+            status = exit.code();
+        }
+        QCOMPARE(status, 1);
+        QCOMPARE(t.ui.messages.size(), 1);
+        const QString shown = t.ui.messages[0].text;
+        QFile log(errorLog);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString logged = QString::fromUtf8(log.readAll());
+        for (const QString& text : {shown, logged}) {
+            QVERIFY2(text.contains(QLatin1String("Reconnect as UID=field;PWD=******** failed")), qPrintable(text));
+            QVERIFY2(!text.contains(password), qPrintable(text));
+        }
+    }
+
     void masterDatabaseNameComesFromTheDataSource()
     {
-        TestProgram t(&m_fixture.recording);
+        TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         t.state().masterDatabaseName = QStringLiteral("from the engine");
         GetMasterDatabaseName(t.program());
@@ -163,5 +231,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSessions)
+VARROW_TEST_GUILESS_MAIN(TestSessions)
 #include "tst_sessions.moc"

@@ -1,53 +1,51 @@
 #pragma once
 
-#include "app/Program.h"
-#include "db/OdbcConnectionFactory.h"
-#include "tests/support/RecordingConnectionFactory.h"
+#include "tests/support/FaultInjector.h"
+#include "tests/support/StatementLog.h"
 #include "tests/support/TestProgram.h"
 #include "tests/support/TestWorkspace.h"
 
-// A demo workspace for this test process, and a program whose connections are recorded.
-struct SessionFixture
-{
-    explicit SessionFixture(const DemoOptions& options = TestWorkspace::small())
-        : workspace(options), recording(std::make_unique<OdbcConnectionFactory>())
-    {
-    }
+#include <memory>
 
-    // A fresh program on the workspace, with the delivered phrases.
-    std::unique_ptr<TestProgram> program()
-    {
-        auto t = std::make_unique<TestProgram>(&recording);
-        t->loadDeliveredPhrases();
-        return t;
-    }
+// A demo workspace for this test process, and the connections its programs get: the real
+// ODBC path, with the faults of faults() injected and every statement recorded in log().
+// Make one per test process before anything else touches ODBC: the workspace points ODBC
+// at itself.
+class SessionFixture
+{
+public:
+    explicit SessionFixture(const DemoOptions& options = TestWorkspace::small());
+    ~SessionFixture();
+
+    TestWorkspace workspace;
+
+    ConnectionFactory& connections() { return *m_connections; }
+    StatementLog& log() const { return *m_log; }
+    FaultInjector& faults() const { return *m_faults; }
+
+    // A fresh program on these connections, with the delivered phrases.
+    std::unique_ptr<TestProgram> program();
 
     // Fills the connect dialog's fields as a user would type them.
     static void typeIn(TestProgram& t, const QString& masterUser, const QString& masterPassword,
-                       const QString& remoteUser, const QString& remotePassword)
-    {
-        ConnectDialogModel& form = t.program().connectDialog;
-        form.load();
-        form.masterIndex = form.dataSources.indexOf(QStringLiteral("VarrowMaster"));
-        form.remoteIndex = form.dataSources.indexOf(QStringLiteral("VarrowRemote"));
-        form.masterUser = masterUser;
-        form.masterPassword = masterPassword;
-        form.remoteUser = remoteUser;
-        form.remotePassword = remotePassword;
-    }
+                       const QString& remoteUser, const QString& remotePassword);
 
-    // A program signed in as mt on both databases (the connect dialog's way), or null with
-    // the reason in a failed QVERIFY of the caller.
-    std::unique_ptr<TestProgram> signedIn()
-    {
-        auto t = program();
-        typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
-        t->program().connectCommands.ConnectToDatabases();
-        if (!t->state().masterConnected || !t->state().remoteConnected)
-            return nullptr;
-        return t;
-    }
+    // A fresh program signed in to both databases as the schema owner, the session facts
+    // gathered as a connect gathers them. Null, with the reason in error(), when that failed.
+    std::unique_ptr<TestProgram> ownerSession();
+    QString error() const { return m_error; }
 
-    TestWorkspace workspace;
-    RecordingConnectionFactory recording;
+    // The schema owner's login of the demo databases.
+    static QString ownerUser();
+    static QString ownerPassword();
+
+    // The first field of the first row of a query on one side's user connection.
+    static QString masterValue(Program& program, const QString& query);
+    static QString remoteValue(Program& program, const QString& query);
+
+private:
+    std::shared_ptr<StatementLog> m_log = std::make_shared<StatementLog>();
+    std::shared_ptr<FaultInjector> m_faults = std::make_shared<FaultInjector>();
+    std::unique_ptr<ConnectionFactory> m_connections;
+    QString m_error;
 };

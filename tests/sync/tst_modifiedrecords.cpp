@@ -1,26 +1,11 @@
 #include "base/LogFiles.h"
 #include "sync/ModifiedRecordTransfer.h"
-#include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
-
-namespace {
-
-// Lends a factory the fixture owns to a decorator that wants to own its inner one.
-class Borrowed : public ConnectionFactory
-{
-public:
-    explicit Borrowed(ConnectionFactory& inner) : m_inner(inner) {}
-    std::unique_ptr<Connection> create() override { return m_inner.create(); }
-
-private:
-    ConnectionFactory& m_inner;
-};
-
-} // namespace
 
 // The transfer of modified records on a demo workspace whose remote holds column changes only.
 // Each case starts from the same two database files, put back before it.
@@ -29,7 +14,6 @@ class TestModifiedRecords : public QObject
     Q_OBJECT
 
     SessionFixture m_fixture{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly)};
-    std::unique_ptr<FailingConnectionFactory> m_failing;
     std::unique_ptr<TestProgram> m_t;
 
     const DemoWorkspace::Report& files() const { return m_fixture.workspace.report(); }
@@ -61,15 +45,14 @@ class TestModifiedRecords : public QObject
     Program& program() { return m_t->program(); }
     StatisticsSheet& sheet() { return program().statistics; }
 
-    // Signs in (faults injected through m_failing when a test asked for them) and transfers.
+    // Signs in as mt on both sides; the faults a test set up apply from the first statement.
     void signIn()
     {
-        m_t = std::make_unique<TestProgram>(m_failing.get());
-        m_t->loadDeliveredPhrases();
+        m_t = m_fixture.program();
         SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
         program().connectCommands.ConnectToDatabases();
         QVERIFY(m_t->state().masterConnected && m_t->state().remoteConnected);
-        m_fixture.recording.log()->clear();
+        m_fixture.log().clear();
     }
 
     QString syncErrors() const
@@ -93,7 +76,7 @@ private Q_SLOTS:
         copyOver(files().masterFile + QStringLiteral(".orig"), files().masterFile);
         copyOver(files().remoteFile + QStringLiteral(".orig"), files().remoteFile);
         QFile::remove(QFileInfo(files().remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
-        m_failing = std::make_unique<FailingConnectionFactory>(std::make_unique<Borrowed>(m_fixture.recording));
+        m_fixture.faults().clear();
     }
 
     void cleanup() { m_t.reset(); }
@@ -155,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(masterValue(newest.arg(QStringLiteral("transfer_type||' '||num_mods||' '||inv_mod||' '||comments"))),
                  QStringLiteral("Synchronize 0 0 ") + program().phrase(243));
         QCOMPARE(sheet().text(QStringLiteral("Mtotal")), QStringLiteral("0"));
-        const QStringList texts = m_fixture.recording.log()->texts();
+        const QStringList texts = m_fixture.log().texts();
         QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log where sync_date is not null;commit;"
                                               "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit")));
         QVERIFY(texts.contains(QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action='UPD'")));
@@ -167,7 +150,7 @@ private Q_SLOTS:
         onRemote(QStringLiteral("delete from qel_vr_log where rowid not in (select min(rowid) from qel_vr_log group by affected_table)"));
         signIn();
         TransferModifiedRecords(program());
-        const QStringList texts = m_fixture.recording.log()->texts();
+        const QStringList texts = m_fixture.log().texts();
         auto has = [&](const QString& pattern) {
             const QRegularExpression re(QLatin1Char('^') + pattern + QLatin1Char('$'),
                                         QRegularExpression::DotMatchesEverythingOption);
@@ -288,7 +271,7 @@ private Q_SLOTS:
         TransferModifiedRecords(program());
         QCOMPARE(sheet().text(QStringLiteral("Mfrsnumber")), QStringLiteral("7"));
         QCOMPARE(sheet().text(QStringLiteral("Mtotalrrs")), QStringLiteral("8"));
-        QVERIFY(m_fixture.recording.log()->textsContaining(QStringLiteral("affected_table='RESULTS'")).isEmpty());
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("affected_table='RESULTS'")).isEmpty());
         // Nothing pending is deleted silently.
         QCOMPARE(syncErrors().count(QStringLiteral("Untransferred change deleted with the change log")), dropped);
         QVERIFY(!program().tableCopy.syncError);
@@ -299,7 +282,7 @@ private Q_SLOTS:
     // being emptied, run after run, and the user is warned each time.
     void aFailingRowIsLoggedAndKeepsTheLog()
     {
-        m_failing->faults()->failWhen(FaultInjector::textContains(QStringLiteral("update MT.inventory set")),
+        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("update MT.inventory set")),
                                       DbError(-194, QStringLiteral("No primary key value for foreign key")));
         const int before = historyRows();
         signIn();
@@ -328,7 +311,7 @@ private Q_SLOTS:
                                 "delete from qel_vr_log where affected_table<>'INVENTORY' or rowid not in (select min(rowid) from qel_vr_log where affected_table='INVENTORY');"
                                 "delete from inventory where mtag=(select xtag from qel_vr_log);"
                                 "update dbconfig set dbremote=1"));
-        m_failing->faults()->failWhen(FaultInjector::textContains(QStringLiteral("update mt.qel_vr_log set sync_date=now(*)")),
+        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("update mt.qel_vr_log set sync_date=now(*)")),
                                       DbError(-210, QStringLiteral("Row is locked by another user")));
         signIn();
         TransferModifiedRecords(program());
@@ -339,7 +322,7 @@ private Q_SLOTS:
     // A connection lost in the middle ends the run: no history, the log not cleaned.
     void aLostConnectionEndsTheRunEarly()
     {
-        m_failing->faults()->failWhen(FaultInjector::textContains(QStringLiteral("from MT.calibration")), FaultInjector::lostConnection());
+        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("from MT.calibration")), FaultInjector::lostConnection());
         const int before = historyRows();
         signIn();
         TransferModifiedRecords(program());
@@ -350,5 +333,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestModifiedRecords)
+VARROW_TEST_GUILESS_MAIN(TestModifiedRecords)
 #include "tst_modifiedrecords.moc"

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>
@@ -95,5 +96,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUnattendedSync)
+VARROW_TEST_GUILESS_MAIN(TestUnattendedSync)
 #include "tst_unattendedsync.moc"

@@ -1,6 +1,7 @@
 #include "base/WindowPlacement.h"
 #include "tests/support/TestProgram.h"
 #include "gui/FormStatistics.h"
+#include "tests/support/TestMain.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -91,8 +92,9 @@ private Q_SLOTS:
         area.show();
         normalFrame->show();
         debuggingFrame->show();
-        QCOMPARE(debugging->height() - normal->height(), twipsToPixels(2145));
-        QCOMPARE(debuggingFrame->height() - normalFrame->height(), twipsToPixels(2145));
+        const int room = twipsToPixels(StatisticsSheet::DebuggingHeightTwips - StatisticsSheet::HeightTwips);
+        QCOMPARE(debugging->height() - normal->height(), room);
+        QCOMPARE(debuggingFrame->height() - normalFrame->height(), room);
         QCOMPARE(debugging->width(), normal->width());
         QVERIFY(debugging->findChild<QGroupBox*>(QStringLiteral("Frame2"))->isVisible());
         t.program().statistics.setText(QStringLiteral("Text_debugs"),
@@ -116,5 +118,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormStatistics)
+VARROW_TEST_MAIN(TestFormStatistics)
 #include "tst_formstatistics.moc"

@@ -3,6 +3,7 @@
 #include "db/OdbcConnection.h"
 #include "tests/support/OdbcTestConfig.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QRegularExpression>
 #include <QSysInfo>
@@ -510,5 +511,5 @@ void TestSqliteStandIn::aDataSourceWithoutTheExtensionIsRefused()
     QVERIFY2(description.contains(QLatin1String("\"NoExtension\"")), qPrintable(description));
 }
 
-QTEST_GUILESS_MAIN(TestSqliteStandIn)
-#include "TestSqliteStandIn.moc"
+VARROW_TEST_GUILESS_MAIN(TestSqliteStandIn)
+#include "tst_sqlitestandin.moc"

@@ -2,6 +2,7 @@
 #include "db/OdbcConnection.h"
 #include "tests/support/SqliteTestDataSource.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QTest>
 
@@ -419,5 +420,5 @@ void TestRecordset::writesMayRunWhileAResultIsRead()
     QCOMPARE(copied->value(1), DbValue(QStringLiteral("15")));
 }
 
-QTEST_GUILESS_MAIN(TestRecordset)
-#include "TestRecordset.moc"
+VARROW_TEST_GUILESS_MAIN(TestRecordset)
+#include "tst_recordset.moc"

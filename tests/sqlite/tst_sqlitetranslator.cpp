@@ -1,6 +1,7 @@
 #include "db/DbError.h"
 #include "sqlite/SqlTokenizer.h"
 #include "sqlite/SqliteTranslator.h"
+#include "tests/support/TestMain.h"
 
 #include <QtTest>
 
@@ -326,5 +327,5 @@ void TestSqliteTranslator::tokensGiveBackTheText()
     QCOMPARE(joined, text);
 }
 
-QTEST_GUILESS_MAIN(TestSqliteTranslator)
-#include "TestSqliteTranslator.moc"
+VARROW_TEST_GUILESS_MAIN(TestSqliteTranslator)
+#include "tst_sqlitetranslator.moc"

@@ -1,5 +1,6 @@
 #include "SqliteTestDatabase.h"
 #include "sqlite/PasswordDigest.h"
+#include "tests/support/TestMain.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -44,8 +45,6 @@ void TestSqliteExtension::textFunctions_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("version") << "select varrow_version()"
-                             << "1";
     QTest::newRow("left counts characters") << "select varrow_left('héllo', 2)"
                                             << "hé";
     QTest::newRow("left beyond the end") << "select varrow_left('abc', 10)"
@@ -315,5 +314,5 @@ void TestSqliteExtension::clientDigestFollowsTheStandard()
     QVERIFY(!PasswordDigest::equal("abc", "abcd"));
 }
 
-QTEST_GUILESS_MAIN(TestSqliteExtension)
-#include "TestSqliteExtension.moc"
+VARROW_TEST_GUILESS_MAIN(TestSqliteExtension)
+#include "tst_sqliteextension.moc"

@@ -8,6 +8,7 @@
 #include "db/OdbcStatement.h"
 #include "tests/support/SqliteTestDataSource.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QTest>
 #include <sqlext.h>
@@ -357,5 +358,5 @@ void TestOdbcConnection::aCommandKeepsItsTextAfterAFailure()
     QCOMPARE(command.commandText(), failing);
 }
 
-QTEST_GUILESS_MAIN(TestOdbcConnection)
-#include "TestOdbcConnection.moc"
+VARROW_TEST_GUILESS_MAIN(TestOdbcConnection)
+#include "tst_odbcconnection.moc"

@@ -3,13 +3,14 @@
 #include "app/StartupFunctions.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QtTest>
 
 using Field = ConnectDialogModel::Field;
 
-class TestConnectForm : public QObject
+class TestConnectDialog : public QObject
 {
     Q_OBJECT
 
@@ -103,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername")), QStringLiteral(" mt "));
         QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource")), QStringLiteral("VarrowRemote"));
 
-        const QStringList texts = m_fixture.recording.log()->texts();
+        const QStringList texts = m_fixture.log().texts();
         QVERIFY(texts.contains(QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'anna'")));
         QVERIFY(texts.contains(QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action='INS'")));
         QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log;commit")));
@@ -271,7 +272,7 @@ private Q_SLOTS:
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
         QCOMPARE(connect(*t), -1);
-        m_fixture.recording.log()->clear();
+        m_fixture.log().clear();
         t->state().masterUser = QStringLiteral("o'brien");
         int status = -1;
         try {
@@ -281,11 +282,11 @@ private Q_SLOTS:
         }
         // No such user: the row is missing, which is fatal, but the statement stayed whole.
         QCOMPARE(status, 1);
-        QVERIFY(m_fixture.recording.log()->texts().contains(
+        QVERIFY(m_fixture.log().texts().contains(
             QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'o''brien'")));
         QVERIFY(t->ui.messages.last().text.contains(QLatin1String("VRW1,StartupFunctions")));
     }
 };
 
-QTEST_GUILESS_MAIN(TestConnectForm)
-#include "tst_connectform.moc"
+VARROW_TEST_GUILESS_MAIN(TestConnectDialog)
+#include "tst_connectdialog.moc"

@@ -3,6 +3,7 @@
 #include "db/OdbcConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QTest>
 
@@ -271,5 +272,5 @@ void TestDialectHook::theFactoryHandsOnItsDialectFactory()
     QCOMPARE(pong->value(0), DbValue(QStringLiteral("pong")));
 }
 
-QTEST_GUILESS_MAIN(TestDialectHook)
-#include "TestDialectHook.moc"
+VARROW_TEST_GUILESS_MAIN(TestDialectHook)
+#include "tst_dialecthook.moc"

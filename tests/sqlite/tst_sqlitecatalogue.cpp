@@ -1,6 +1,7 @@
 #include "SqliteTestDatabase.h"
 #include "sqlite/SqliteCatalogue.h"
 #include "sqlite/SqliteTranslator.h"
+#include "tests/support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -175,5 +176,5 @@ void TestSqliteCatalogue::domainsIncludeEveryOneTheProgramKnows()
              QStringList{"1"});
 }
 
-QTEST_GUILESS_MAIN(TestSqliteCatalogue)
-#include "TestSqliteCatalogue.moc"
+VARROW_TEST_GUILESS_MAIN(TestSqliteCatalogue)
+#include "tst_sqlitecatalogue.moc"

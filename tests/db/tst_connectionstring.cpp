@@ -1,4 +1,5 @@
 #include "db/ConnectionString.h"
+#include "tests/support/TestMain.h"
 
 #include <QTest>
 
@@ -165,5 +166,5 @@ void TestConnectionString::editsKeysWithoutRegardToCase()
     QCOMPARE(parsed.toString(), QStringLiteral("dsn=x;uid=new;Database={f;g}"));
 }
 
-QTEST_GUILESS_MAIN(TestConnectionString)
-#include "TestConnectionString.moc"
+VARROW_TEST_GUILESS_MAIN(TestConnectionString)
+#include "tst_connectionstring.moc"

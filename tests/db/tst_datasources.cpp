@@ -1,5 +1,6 @@
 #include "db/DataSources.h"
 #include "tests/support/OdbcTestConfig.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QTest>
@@ -155,5 +156,5 @@ void TestDataSources::putsTheConfigurationModeBack()
     }
 }
 
-QTEST_GUILESS_MAIN(TestDataSources)
-#include "TestDataSources.moc"
+VARROW_TEST_GUILESS_MAIN(TestDataSources)
+#include "tst_datasources.moc"

@@ -4,6 +4,7 @@
 #include "tests/support/RecordingConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QTest>
 
@@ -205,5 +206,5 @@ void TestTestSeams::decoratorsStack()
     QCOMPARE(factory.log()->texts(), (QStringList{"select 'boom'", "select 'fine'"}));
 }
 
-QTEST_GUILESS_MAIN(TestTestSeams)
-#include "TestTestSeams.moc"
+VARROW_TEST_GUILESS_MAIN(TestTestSeams)
+#include "tst_testseams.moc"

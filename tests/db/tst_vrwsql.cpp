@@ -1,5 +1,6 @@
 #include "tests/support/SqliteTestDataSource.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestMain.h"
 
 #include <QProcess>
 #include <QTest>
@@ -140,5 +141,5 @@ void TestVrwsql::explainsItsUse()
     QVERIFY(unknownOption.err.contains(QLatin1String("Unknown option")));
 }
 
-QTEST_GUILESS_MAIN(TestVrwsql)
-#include "TestVrwsql.moc"
+VARROW_TEST_GUILESS_MAIN(TestVrwsql)
+#include "tst_vrwsql.moc"
