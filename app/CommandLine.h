@@ -3,7 +3,14 @@
 #include <QString>
 #include <optional>
 
-enum class CommandSwitch { None, AutoSync, Transfer, TransAll, Debugging };
+enum class CommandSwitch
+{
+    None,
+    AutoSync,
+    Transfer,
+    TransAll,
+    Debugging
+};
 
 // The switch a trimmed command line starts with: its first nine characters, upper-cased,
 // compared with "-AUTOSYNC", "-TRANSFER", "-TRANSALL" and "DEBUGGING".

@@ -114,7 +114,8 @@ bool ConnectCommands::connectBoth()
 bool ConnectCommands::firstTimeUserAllowed()
 {
     SessionState& s = m_program.state;
-    if (!s.firstTime || isSchemaOwner(s.remoteUser) || s.remoteUser.toUpper() == QLatin1String("QEL"))
+    if (!s.firstTime || isSchemaOwner(s.remoteUser) ||
+        s.remoteUser.toUpper() == QLatin1String("QEL"))
         return true;
     DisconnectFromMaster(m_program);
     DisconnectFromRemote(m_program);

@@ -1,15 +1,15 @@
 #include "app/MainMenu.h"
 
 #include "app/PlannedOperations.h"
-#include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
-#include "base/ProgramExit.h"
-#include "base/ErrorReporter.h"
 #include "app/StartupFunctions.h"
+#include "base/ErrorReporter.h"
+#include "base/ProgramExit.h"
 #include "db/Command.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
 #include "sync/LogCleanup.h"
+#include "sync/ModifiedRecordTransfer.h"
 
 namespace {
 
@@ -33,9 +33,9 @@ void MainMenu::UpdateMenuStatus()
         command.setActiveConnection(&userConnection(m_program, Side::Remote));
 
         if (s.masterDataSource == s.remoteDataSource) {
-            const Answer answer = m_program.ui.message({m_program.phrase(535), m_program.phrase(549),
-                                                        MessageIcon::Information,
-                                                        MessageButtons::YesNo, std::nullopt});
+            const Answer answer = m_program.ui.message(
+                {m_program.phrase(535), m_program.phrase(549), MessageIcon::Information,
+                 MessageButtons::YesNo, std::nullopt});
             if (answer == Answer::Yes)
                 throw ProgramExit(0);
             return;
@@ -75,45 +75,44 @@ void MainMenu::UpdateMenuStatus()
         menus.setVisible(MenuId::mnuAdministration, true);
         menus.setEnabled(MenuId::mnuAdministration, true);
     } catch (const DbError& e) {
-        ReportError(m_program, e, QStringLiteral("VRW1,UpdateMenuStatus"),
-                    command.commandText());
+        ReportError(m_program, e, QStringLiteral("VRW1,UpdateMenuStatus"), command.commandText());
     }
 }
 
 void MainMenu::onCommand(MenuId id)
 {
     runAvailable(m_program, [this, id] {
-    switch (id) {
-    case MenuId::mnuReLogin:
-        onReLogin();
-        break;
-    case MenuId::mnuNewRecords:
-        onNewRecords();
-        break;
-    case MenuId::mnuGetDatabase:
-        onGetDatabase();
-        break;
-    case MenuId::mnuAllRecords:
-        onAllRecords();
-        break;
-    case MenuId::mnuVRLog:
-        onViewer(true);
-        break;
-    case MenuId::mnuTrans:
-        onViewer(false);
-        break;
-    case MenuId::mnuExit:
-        onExit();
-        break;
-    case MenuId::mnuRunCounter:
-        onRunCounter();
-        break;
-    case MenuId::mnuabout:
-        onAbout();
-        break;
-    default:
-        break;
-    }
+        switch (id) {
+        case MenuId::mnuReLogin:
+            onReLogin();
+            break;
+        case MenuId::mnuNewRecords:
+            onNewRecords();
+            break;
+        case MenuId::mnuGetDatabase:
+            onGetDatabase();
+            break;
+        case MenuId::mnuAllRecords:
+            onAllRecords();
+            break;
+        case MenuId::mnuVRLog:
+            onViewer(true);
+            break;
+        case MenuId::mnuTrans:
+            onViewer(false);
+            break;
+        case MenuId::mnuExit:
+            onExit();
+            break;
+        case MenuId::mnuRunCounter:
+            onRunCounter();
+            break;
+        case MenuId::mnuabout:
+            onAbout();
+            break;
+        default:
+            break;
+        }
     });
 }
 
@@ -162,9 +161,9 @@ void MainMenu::onViewer(bool changeLog)
 void MainMenu::onReLogin()
 {
     m_program.ui.setBusy(false);
-    const Answer answer = m_program.ui.message({m_program.phrase(558), m_program.phrase(150),
-                                                MessageIcon::Information, MessageButtons::YesNo,
-                                                Answer::No});
+    const Answer answer =
+        m_program.ui.message({m_program.phrase(558), m_program.phrase(150),
+                              MessageIcon::Information, MessageButtons::YesNo, Answer::No});
     if (answer != Answer::Yes)
         return;
     DisconnectFromMaster(m_program);
@@ -208,10 +207,9 @@ bool MainMenu::confirmExit()
     UpdateMenuStatus();
     const SessionState& s = m_program.state;
     const bool pending = s.newRecordsPending || s.modifiedRecordsPending;
-    const Answer answer = m_program.ui.message({m_program.phrase(pending ? 563 : 115),
-                                                m_program.phrase(pending ? 108 : 101),
-                                                MessageIcon::Question, MessageButtons::YesNo,
-                                                Answer::No});
+    const Answer answer = m_program.ui.message(
+        {m_program.phrase(pending ? 563 : 115), m_program.phrase(pending ? 108 : 101),
+         MessageIcon::Question, MessageButtons::YesNo, Answer::No});
     return answer == Answer::Yes;
 }
 

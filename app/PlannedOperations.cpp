@@ -38,8 +38,8 @@ void runAvailable(Program& program, const std::function<void()>& command)
         command();
     } catch (const NotAvailable& missing) {
         program.ui.setBusy(false);
-        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Information,
-                            MessageButtons::Ok, std::nullopt});
+        program.ui.message({notAvailableText(missing), program.phrase(101),
+                            MessageIcon::Information, MessageButtons::Ok, std::nullopt});
         program.mainMenu.UpdateMenuStatus();
     }
 }

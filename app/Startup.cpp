@@ -2,12 +2,12 @@
 
 #include "app/CommandLine.h"
 #include "app/InstanceLock.h"
-#include "base/PhraseFile.h"
 #include "app/PlannedOperations.h"
-#include "sync/ModifiedRecordTransfer.h"
 #include "app/Program.h"
+#include "base/PhraseFile.h"
 #include "base/ProgramExit.h"
 #include "copy/TempTables.h"
+#include "sync/ModifiedRecordTransfer.h"
 
 #include <cstdio>
 
@@ -127,8 +127,8 @@ void runStartup(Program& program, const QString& commandLine, InstanceLock& lock
         runAutomaticMode(program);
     } catch (const NotAvailable& missing) {
         program.ui.setBusy(false);
-        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Critical, MessageButtons::Ok,
-                            std::nullopt});
+        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Critical,
+                            MessageButtons::Ok, std::nullopt});
         throw ProgramExit(1);
     }
 }

@@ -1,8 +1,8 @@
 #include "app/StartupFunctions.h"
 
+#include "app/Program.h"
 #include "base/ErrorReporter.h"
 #include "base/Locale.h"
-#include "app/Program.h"
 #include "copy/Catalogue.h"
 #include "copy/SqlLiteral.h"
 #include "copy/TempTables.h"
@@ -65,13 +65,15 @@ void userSecurity(Command& command, const QString& user, QString& segregate, qin
                            sqlText(user));
     auto rs = command.open();
     segregate = required(*rs, QStringLiteral("i4240"));
-    level = static_cast<qint16>(std::nearbyint(required(*rs, QStringLiteral("mtlevel")).toDouble()));
+    level =
+        static_cast<qint16>(std::nearbyint(required(*rs, QStringLiteral("mtlevel")).toDouble()));
 }
 
 // The folder part of a file path, whichever separator the engine's platform writes.
 QString folderOf(const QString& file)
 {
-    const qsizetype at = std::max(file.lastIndexOf(QLatin1Char('\\')), file.lastIndexOf(QLatin1Char('/')));
+    const qsizetype at =
+        std::max(file.lastIndexOf(QLatin1Char('\\')), file.lastIndexOf(QLatin1Char('/')));
     return at < 0 ? QString() : file.left(at);
 }
 
@@ -135,8 +137,7 @@ void StartupFunctions(Program& program)
         current = &remote;
         userSecurity(remote, s.remoteUser, s.remoteUserSegregate, s.remoteUserLevel);
     } catch (const DbError& e) {
-        ReportError(program, e, QStringLiteral("VRW1,StartupFunctions"),
-                    current->commandText());
+        ReportError(program, e, QStringLiteral("VRW1,StartupFunctions"), current->commandText());
         return;
     }
 

@@ -59,8 +59,8 @@ void ReportError(const BaseContext& context, double number, const QString& descr
     const Phrases& p = state.phrases;
     if (isLostConnection(description)) {
         state.errorOccurred = true;
-        context.ui.message({description, p[101], MessageIcon::Critical, MessageButtons::Ok,
-                            std::nullopt});
+        context.ui.message(
+            {description, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
         state.autosyncRunning = false;
         context.events.connectionLost();
         return;

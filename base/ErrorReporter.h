@@ -21,7 +21,8 @@ void ReportError(const BaseContext& context, double number, const QString& descr
 
 // The same for an error that carries its own number and description (a DbError).
 template <typename Error>
-void ReportError(const BaseContext& context, const Error& error, const QString& procedure, const QString& sql)
+void ReportError(const BaseContext& context, const Error& error, const QString& procedure,
+                 const QString& sql)
 {
     ReportError(context, error.number(), error.description(), procedure, sql);
 }

@@ -15,7 +15,8 @@ QString GetLocaleInfo(const BaseContext& context, const QLocale& locale, int typ
     case LocaleThousandsSeparator:
         return locale.groupSeparator();
     default:
-        ReportError(context, 87, QStringLiteral("The locale information type %1 is not supported").arg(type),
+        ReportError(context, 87,
+                    QStringLiteral("The locale information type %1 is not supported").arg(type),
                     QStringLiteral("ModuleVRW1, GetLocaleInfo"), QString());
         return QString();
     }

@@ -3,8 +3,8 @@
 #include "base/SessionState.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QString logFilePath(const SessionState& state, const QString& fileName)

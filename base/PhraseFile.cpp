@@ -1,9 +1,9 @@
 #include "base/PhraseFile.h"
 
-#include "base/ErrorReporter.h"
 #include "base/BaseContext.h"
-#include "base/Ui.h"
+#include "base/ErrorReporter.h"
 #include "base/ProgramExit.h"
+#include "base/Ui.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,16 +99,18 @@ void GetPhrases(const BaseContext& context)
     const QString procedure = QStringLiteral("ModuleVRW1,GetPhrases");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ReportError(context, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
-                    procedure, QString());
+        ReportError(context, 75,
+                    QStringLiteral("Path/File access error: %1").arg(file.errorString()), procedure,
+                    QString());
         return;
     }
     // The file is text in the system's code page, as it was written by a translator's editor.
     QStringDecoder decode(QStringConverter::System);
     const QString content = decode(file.readAll());
     if (file.error() != QFileDevice::NoError) {
-        ReportError(context, 75, QStringLiteral("Path/File access error: %1").arg(file.errorString()),
-                    procedure, QString());
+        ReportError(context, 75,
+                    QStringLiteral("Path/File access error: %1").arg(file.errorString()), procedure,
+                    QString());
         return;
     }
 

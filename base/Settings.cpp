@@ -24,6 +24,7 @@ void SaveRegSetting(const BaseContext& context, const QString& section, const QS
     context.settings.sync();
     if (context.settings.status() != QSettings::NoError)
         ReportError(context, 75,
-                    QStringLiteral("The settings file %1 cannot be written").arg(context.settings.fileName()),
+                    QStringLiteral("The settings file %1 cannot be written")
+                        .arg(context.settings.fileName()),
                     QStringLiteral("VRW1,SaveRegSetting"), QString());
 }

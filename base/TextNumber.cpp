@@ -7,7 +7,9 @@ double textNumber(const QString& text)
     while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
         ++i;
     const qsizetype start = i;
-    auto isDigit = [&](qsizetype k) { return k < n && text[k] >= QLatin1Char('0') && text[k] <= QLatin1Char('9'); };
+    auto isDigit = [&](qsizetype k) {
+        return k < n && text[k] >= QLatin1Char('0') && text[k] <= QLatin1Char('9');
+    };
     if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         ++i;
     bool digits = false;

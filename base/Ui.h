@@ -3,9 +3,28 @@
 #include <QString>
 #include <optional>
 
-enum class MessageIcon { None, Critical, Question, Exclamation, Information };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class MessageIcon
+{
+    None,
+    Critical,
+    Question,
+    Exclamation,
+    Information
+};
+enum class MessageButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // One message box: the text (line breaks as CR LF or LF), title, icon, buttons, and the
 // default button; without one, the first button is the default.
@@ -24,7 +43,16 @@ Answer defaultAnswer(const Message& message);
 bool offers(const Message& message, Answer answer);
 
 // The program's windows, for requests to show or close them.
-enum class Window { Main, Connect, Statistics, About, VRLog, TransLog, RepStatus };
+enum class Window
+{
+    Main,
+    Connect,
+    Statistics,
+    About,
+    VRLog,
+    TransLog,
+    RepStatus
+};
 
 // Everything the program asks of the person in front of it goes through here, so the same
 // logic runs with windows, on a console, or scripted by a test.

@@ -3,7 +3,8 @@
 #include "base/Settings.h"
 #include "base/TextNumber.h"
 
-double storedTwips(const BaseContext& context, const QString& section, const QString& key, double defaultTwips)
+double storedTwips(const BaseContext& context, const QString& section, const QString& key,
+                   double defaultTwips)
 {
     const QString text = GetRegSetting(context, section, key);
     return text.isEmpty() ? defaultTwips : textNumber(text);

@@ -128,13 +128,13 @@ QString CreateSelectList(const CopyContext& context, const QString& tableName)
         command.setActiveConnection(&userConnection(context, Side::Remote));
         return selectListOf(*command.open(), true);
     } catch (const DbError& e) {
-        ReportError(context, e, QStringLiteral("VRW1,CreateSelectList"),
-                    command.commandText());
+        ReportError(context, e, QStringLiteral("VRW1,CreateSelectList"), command.commandText());
         return QString();
     }
 }
 
-QString ColumnFormatted(const CopyContext& context, const QString& columnName, const QString& tableName)
+QString ColumnFormatted(const CopyContext& context, const QString& columnName,
+                        const QString& tableName)
 {
     Command command;
     command.setCommandText(columnCatalogueQuery(tableName, columnName));
@@ -145,8 +145,7 @@ QString ColumnFormatted(const CopyContext& context, const QString& columnName, c
         const QString name = rs->value(0).value_or(QString());
         return isLongText(rs->value(3)) ? longTextCast(name) : name;
     } catch (const DbError& e) {
-        ReportError(context, e, QStringLiteral("VRW1,ColumnFormatted"),
-                    command.commandText());
+        ReportError(context, e, QStringLiteral("VRW1,ColumnFormatted"), command.commandText());
         return QString();
     }
 }
@@ -156,7 +155,8 @@ int FieldType(const CopyContext& context, const QString& columnName, const QStri
     return fieldFormat(context, columnName, tableName).code;
 }
 
-FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, const QString& tableName)
+FieldFormat fieldFormat(const CopyContext& context, const QString& columnName,
+                        const QString& tableName)
 {
     context.ui.setBusy(true);
     appendCopyTrace(context, QStringLiteral("FieldType"));
@@ -180,7 +180,8 @@ FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, c
     return format;
 }
 
-QString ColumnValue(const CopyContext& context, const QString& selectStatement, const QString& tableName)
+QString ColumnValue(const CopyContext& context, const QString& selectStatement,
+                    const QString& tableName)
 {
     try {
         auto rs = userConnection(context, Side::Remote).openRecordset(selectStatement);
@@ -194,8 +195,7 @@ QString ColumnValue(const CopyContext& context, const QString& selectStatement, 
             throw conversionError(*value, format);
         return *literal;
     } catch (const DbError& e) {
-        ReportError(context, e, QStringLiteral("VRW1,ColumnValue"),
-                    selectStatement);
+        ReportError(context, e, QStringLiteral("VRW1,ColumnValue"), selectStatement);
         return QString();
     }
 }

@@ -30,14 +30,16 @@ QString columnCatalogueQuery(const QString& tableName, const QString& columnName
 QString CreateSelectList(const CopyContext& context, const QString& tableName);
 
 // One column's select-list expression: the cast for a long text column, else its name.
-QString ColumnFormatted(const CopyContext& context, const QString& columnName, const QString& tableName);
+QString ColumnFormatted(const CopyContext& context, const QString& columnName,
+                        const QString& tableName);
 
 // The field type code of a column (FieldFormat::Code). Cached by column name alone for the
 // whole run; "C2333" and "C2334" are always 3. A leading "temp_" of the table name is
 // ignored; an owner prefix is not, so an owner-qualified name finds no table and gives 0.
 int FieldType(const CopyContext& context, const QString& columnName, const QString& tableName);
 // The same look-up with the column's full format (whether it holds binary data).
-FieldFormat fieldFormat(const CopyContext& context, const QString& columnName, const QString& tableName);
+FieldFormat fieldFormat(const CopyContext& context, const QString& columnName,
+                        const QString& tableName);
 
 // The column a result field stands for. Engines may name an unaliased cast after its text
 // ("cast(i4218 AS char(32767))"), so the column inside such a cast is taken; any other
@@ -49,4 +51,5 @@ inline const QString DeletedRecord = QStringLiteral("$DELETED RECORD$");
 
 // Runs a one-column select on the Remote Database and returns the first row's value as SQL
 // literal text ("NULL" for a null), or DeletedRecord when there is no row.
-QString ColumnValue(const CopyContext& context, const QString& selectStatement, const QString& tableName);
+QString ColumnValue(const CopyContext& context, const QString& selectStatement,
+                    const QString& tableName);

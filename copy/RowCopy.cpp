@@ -1,8 +1,8 @@
 #include "copy/RowCopy.h"
 
 #include "base/ErrorReporter.h"
-#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
+#include "copy/CopyContext.h"
 #include "copy/CopyTrace.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
@@ -39,7 +39,8 @@ QString valuesText(const Recordset& rs, const QList<CopyColumn>& columns)
 class CopyRun
 {
 public:
-    CopyRun(const CopyContext& context, const QString& destTable, const QString& mode) : m_context(context)
+    CopyRun(const CopyContext& context, const QString& destTable, const QString& mode)
+        : m_context(context)
     {
         CopyState& copy = context.tableCopy;
         if (!copy.traceText.isEmpty())
@@ -66,8 +67,8 @@ private:
 
 } // namespace
 
-long CopyToDestTable(const CopyContext& context, const QString& selectStatement, const QString& destTable,
-                     const QString& mode)
+long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
+                     const QString& destTable, const QString& mode)
 {
     context.ui.setBusy(true);
     const QString code = mode.toUpper();
@@ -119,7 +120,8 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
                     // The destination is gone: every further row would fail the same way.
                     if (isLostConnection(e.description()))
                         throw;
-                    LogSyncError(context, syncErrorText(e), selectStatement + QLatin1Char(';') + dest.commandText(),
+                    LogSyncError(context, syncErrorText(e),
+                                 selectStatement + QLatin1Char(';') + dest.commandText(),
                                  QStringLiteral("CopyToDestTable"));
                 }
                 run.step(QStringLiteral("go to the next row"));
@@ -130,8 +132,7 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
         }
         rs->close();
     } catch (const DbError& e) {
-        ReportError(context, e, QStringLiteral("VRW1,CopyToDestTable"),
-                    current->commandText());
+        ReportError(context, e, QStringLiteral("VRW1,CopyToDestTable"), current->commandText());
         return 0;
     }
     if (!context.state.switchDebugging)

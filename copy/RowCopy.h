@@ -10,5 +10,5 @@ struct CopyContext;
 // written, in the insert and to find each column's format. A row that fails goes to
 // syncerr.log and the copy goes on; returns the number of rows inserted (0 after a lost
 // connection, which is reported and ends the copy).
-long CopyToDestTable(const CopyContext& context, const QString& selectStatement, const QString& destTable,
-                     const QString& mode);
+long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
+                     const QString& destTable, const QString& mode);

@@ -56,7 +56,8 @@ std::optional<QString> dateLiteral(const QString& text)
     return QLatin1Char('\'') + dateText(t->date) + QLatin1Char('\'');
 }
 
-// Milliseconds at least; a finer fraction the engine holds is kept rather than cut, so a copied timestamp compares equal to its original.
+// Milliseconds at least; a finer fraction the engine holds is kept rather than cut, so a copied
+// timestamp compares equal to its original.
 std::optional<QString> timestampLiteral(const QString& text)
 {
     const std::optional<DateTimeText> t = parseDateTime(text);

@@ -24,8 +24,8 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
            statementText + crlf + stamp + procedureName + crlf;
 }
 
-void LogSyncError(const CopyContext& context, const QString& errorText, const QString& statementText,
-                  const QString& procedureName)
+void LogSyncError(const CopyContext& context, const QString& errorText,
+                  const QString& statementText, const QString& procedureName)
 {
     appendToLog(syncErrorLogPath(context.state),
                 syncErrorBlock(context.clock.now(), errorText, statementText, procedureName));

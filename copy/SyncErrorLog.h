@@ -1,9 +1,9 @@
 #pragma once
 
+#include "db/DbError.h"
+
 #include <QDateTime>
 #include <QString>
-
-#include "db/DbError.h"
 
 struct CopyContext;
 struct SessionState;
@@ -20,5 +20,5 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
 
 // Appends the block to syncerr.log (beside errors.log) and sets the sync-error flag. A log
 // that cannot be written does not stop the work: the flag is set all the same.
-void LogSyncError(const CopyContext& context, const QString& errorText, const QString& statementText,
-                  const QString& procedureName);
+void LogSyncError(const CopyContext& context, const QString& errorText,
+                  const QString& statementText, const QString& procedureName);

@@ -1,13 +1,12 @@
 #include "copy/TempTables.h"
 
 #include "base/ErrorReporter.h"
-#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
+#include "copy/CopyContext.h"
 #include "copy/CopyTrace.h"
 #include "session/AdminCredentials.h"
 #include "session/SchemaOwner.h"
 #include "session/Sessions.h"
-
 
 namespace {
 
@@ -99,7 +98,8 @@ QString temporaryTableDeclaration(const QString& tableName, const QList<Catalogu
            QStringLiteral(") on commit preserve rows");
 }
 
-QString CreateTempTable(const CopyContext& context, const QString& tableName, const QString& sourceSide)
+QString CreateTempTable(const CopyContext& context, const QString& tableName,
+                        const QString& sourceSide)
 {
     context.ui.setBusy(true);
     appendCopyTrace(context, QStringLiteral("CreateTempTable"));
@@ -183,7 +183,6 @@ void CreateScratchTable(const CopyContext& context)
         sql = create;
         userConnection(context, Side::Remote).execute(sql);
     } catch (const DbError& e) {
-        ReportError(context, e, QStringLiteral("VRW1,CreateScratchTable"),
-                    sql);
+        ReportError(context, e, QStringLiteral("VRW1,CreateScratchTable"), sql);
     }
 }

@@ -28,7 +28,8 @@ QString temporaryTableDeclaration(const QString& tableName, const QList<Catalogu
 // sourceSide "R" (any case) copies a Remote Database table into the Master Database, "M" a
 // Master Database table into the Remote Database. A table already declared there this run
 // is not declared again. Returns the temporary table's name; empty after a lost connection.
-QString CreateTempTable(const CopyContext& context, const QString& tableName, const QString& sourceSide);
+QString CreateTempTable(const CopyContext& context, const QString& tableName,
+                        const QString& sourceSide);
 
 // Drops every temporary table declared this run, in both databases, ignoring failures, and
 // empties both lists. A database with nothing listed is not asked anything.

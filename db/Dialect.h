@@ -20,8 +20,8 @@ class RawSession
 {
 public:
     virtual ~RawSession() = default;
-    virtual void executeRaw(const QString& sql) = 0;          // throws DbError
-    virtual QList<RawRow> queryRaw(const QString& sql) = 0;   // all rows; throws DbError
+    virtual void executeRaw(const QString& sql) = 0;        // throws DbError
+    virtual QList<RawRow> queryRaw(const QString& sql) = 0; // all rows; throws DbError
 };
 
 // What a dialect may need to know about the connection it serves.

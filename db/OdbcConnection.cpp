@@ -16,8 +16,9 @@ QString maskStandalone(QString text, const QString& secret)
     qsizetype at = 0;
     while ((at = text.indexOf(secret, at)) >= 0) {
         const qsizetype end = at + secret.size();
-        const bool glued = (at > 0 && text[at - 1].isLetterOrNumber() && secret.front().isLetterOrNumber()) ||
-                           (end < text.size() && text[end].isLetterOrNumber() && secret.back().isLetterOrNumber());
+        const bool glued =
+            (at > 0 && text[at - 1].isLetterOrNumber() && secret.front().isLetterOrNumber()) ||
+            (end < text.size() && text[end].isLetterOrNumber() && secret.back().isLetterOrNumber());
         if (glued) {
             at = end;
             continue;

@@ -10,7 +10,8 @@
 // empty text stay distinct). Numbers and dates arrive as the driver's text.
 using DbValue = std::optional<QString>;
 
-enum class CursorType {
+enum class CursorType
+{
     ForwardOnly, // server-side, read once from first to last
     Static,      // every row held, free movement, record count known
 };

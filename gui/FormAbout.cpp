@@ -2,8 +2,8 @@
 
 #include "app/Program.h"
 #include "base/WindowPlacement.h"
-#include "views/AboutContent.h"
 #include "gui/VarrowIcons.h"
+#include "views/AboutContent.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -118,9 +118,12 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
                 [this, f](const QString& text) { m_form.text(f) = text; });
     }
     ConnectCommands& commands = program.connectCommands;
-    connect(connectButton, &QPushButton::clicked, this, [this, &commands] { run([&commands] { commands.ConnectToDatabases(); }); });
-    connect(autoSyncButton, &QPushButton::clicked, this, [this, &commands] { run([&commands] { commands.AutoSync(); }); });
-    connect(exitButton, &QPushButton::clicked, this, [this] { run([this] { m_form.CommandExit(); }); });
+    connect(connectButton, &QPushButton::clicked, this,
+            [this, &commands] { run([&commands] { commands.ConnectToDatabases(); }); });
+    connect(autoSyncButton, &QPushButton::clicked, this,
+            [this, &commands] { run([&commands] { commands.AutoSync(); }); });
+    connect(exitButton, &QPushButton::clicked, this,
+            [this] { run([this] { m_form.CommandExit(); }); });
     connect(&m_form, &ConnectDialogModel::changed, this, &FormConnect::refresh);
     refresh();
 }

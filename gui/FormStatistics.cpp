@@ -2,8 +2,8 @@
 
 #include "app/Program.h"
 #include "base/WindowPlacement.h"
-#include "views/StatisticsSheet.h"
 #include "gui/VarrowIcons.h"
+#include "views/StatisticsSheet.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>

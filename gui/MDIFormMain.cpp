@@ -53,9 +53,8 @@ void MDIFormMain::buildMenus()
             QAction* action = menuBar()->addAction(QString());
             action->setObjectName(item.name);
             m_actions[id] = action;
-            connect(action, &QAction::triggered, this, [this, id] {
-                runGuarded([this, id] { m_program.mainMenu.onCommand(id); });
-            });
+            connect(action, &QAction::triggered, this,
+                    [this, id] { runGuarded([this, id] { m_program.mainMenu.onCommand(id); }); });
         }
     }
     for (const MenuModel::Item& item : model.items()) {
@@ -66,9 +65,8 @@ void MDIFormMain::buildMenus()
         action->setObjectName(item.name);
         action->setShortcut(QKeySequence(item.shortcut));
         m_actions[id] = action;
-        connect(action, &QAction::triggered, this, [this, id] {
-            runGuarded([this, id] { m_program.mainMenu.onCommand(id); });
-        });
+        connect(action, &QAction::triggered, this,
+                [this, id] { runGuarded([this, id] { m_program.mainMenu.onCommand(id); }); });
     }
 }
 

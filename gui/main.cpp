@@ -1,27 +1,28 @@
-#include "base/ConsoleUi.h"
 #include "app/InstanceLock.h"
-#include "gui/MDIFormMain.h"
 #include "app/Program.h"
-#include "base/ProgramExit.h"
-#include "gui/QtUi.h"
 #include "app/Startup.h"
-#include "gui/FormConnect.h"
+#include "base/ConsoleUi.h"
+#include "base/ProgramExit.h"
 #include "db/OdbcConnectionFactory.h"
 #include "gui/FormAbout.h"
+#include "gui/FormConnect.h"
 #include "gui/FormStatistics.h"
+#include "gui/MDIFormMain.h"
+#include "gui/QtUi.h"
 #include "views/StatisticsProgressLog.h"
 #include "views/StatisticsReport.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QMdiSubWindow>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QStringList>
 #include <cstdio>
 
 namespace {
 
-// The command line as one text: the arguments joined by blanks. Taken before Qt sees them, so none is mistaken for a Qt option.
+// The command line as one text: the arguments joined by blanks. Taken before Qt sees them, so none
+// is mistaken for a Qt option.
 QString commandLineOf(int argc, char** argv)
 {
     QStringList arguments;
@@ -36,7 +37,8 @@ void ensureRuntimeFolder()
 {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
-    const QString folder = QDir::temp().filePath(QStringLiteral("runtime-") + qEnvironmentVariable("USER", QStringLiteral("varrow")));
+    const QString folder = QDir::temp().filePath(
+        QStringLiteral("runtime-") + qEnvironmentVariable("USER", QStringLiteral("varrow")));
     QDir().mkpath(folder);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
@@ -46,9 +48,8 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
 {
     ui.setMainWindow(&main);
     ui.registerWindow(Window::About, [&program, &main] { return new FormAbout(program, &main); });
-    ui.registerWindow(Window::Connect, [&program, &main] {
-        return main.addChildWindow(new FormConnect(program));
-    });
+    ui.registerWindow(Window::Connect,
+                      [&program, &main] { return main.addChildWindow(new FormConnect(program)); });
     ui.registerWindow(Window::Statistics, [&program, &main] {
         return main.addChildWindow(new FormStatistics(program));
     });

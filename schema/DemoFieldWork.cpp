@@ -157,8 +157,9 @@ void FieldWork::inserts()
         const QString item =
             firstKey(QStringLiteral("SELECT mtag FROM calibration WHERE ctag = '%1'").arg(ctag));
         // The calibration may have picked the new standard already among its own.
-        if (m_db.scalar(QStringLiteral("SELECT count(*) FROM standards WHERE ctag = ? AND c2430 = ?"),
-                        {ctag, newStandard.mtag})
+        if (m_db.scalar(
+                    QStringLiteral("SELECT count(*) FROM standards WHERE ctag = ? AND c2430 = ?"),
+                    {ctag, newStandard.mtag})
                 .toInt() == 0)
             m_db.insert(QStringLiteral("standards"),
                         {{QStringLiteral("ctag"), ctag},

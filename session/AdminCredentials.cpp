@@ -47,8 +47,9 @@ AdminCredentials AdminCredentials::load(const BaseContext& context)
         } else if (!g_refusalShown) {
             g_refusalShown = true;
             context.ui.message(
-                {QStringLiteral("The credentials file %1 may be read by other users, so Varrow does "
-                                "not use it. Allow only its owner to read it (chmod 600).")
+                {QStringLiteral(
+                     "The credentials file %1 may be read by other users, so Varrow does "
+                     "not use it. Allow only its owner to read it (chmod 600).")
                      .arg(file.filePath()),
                  context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
         }

@@ -38,12 +38,14 @@ ConnectDialogModel::ConnectDialogModel(const SessionContext& context, MenuModel&
 
 QString ConnectDialogModel::masterDataSourceText() const
 {
-    return masterIndex >= 0 && masterIndex < dataSources.size() ? dataSources[masterIndex] : QString();
+    return masterIndex >= 0 && masterIndex < dataSources.size() ? dataSources[masterIndex]
+                                                                : QString();
 }
 
 QString ConnectDialogModel::remoteDataSourceText() const
 {
-    return remoteIndex >= 0 && remoteIndex < dataSources.size() ? dataSources[remoteIndex] : QString();
+    return remoteIndex >= 0 && remoteIndex < dataSources.size() ? dataSources[remoteIndex]
+                                                                : QString();
 }
 
 QString& ConnectDialogModel::text(Field field)
@@ -108,15 +110,17 @@ void ConnectDialogModel::load()
     tabOrder = designTabOrder;
     focus.reset();
 
-    const QString savedMaster = GetRegSetting(m_context, configuration, QStringLiteral("MasterDatasource"));
+    const QString savedMaster =
+        GetRegSetting(m_context, configuration, QStringLiteral("MasterDatasource"));
     if (!savedMaster.isEmpty()) {
         masterIndex = indexIgnoringCase(dataSources, savedMaster);
-        tabOrder = {Field::TextMasterPassword,    Field::TextRemotePassword, Field::CommandConnect,
-                    Field::CommandDoItAll,        Field::ComboMasterDatasource,
-                    Field::TextMasterUsername,    Field::ComboRemoteDatasource,
-                    Field::TextRemoteUsername,    Field::CommandExit};
+        tabOrder = {
+            Field::TextMasterPassword,    Field::TextRemotePassword,    Field::CommandConnect,
+            Field::CommandDoItAll,        Field::ComboMasterDatasource, Field::TextMasterUsername,
+            Field::ComboRemoteDatasource, Field::TextRemoteUsername,    Field::CommandExit};
     }
-    const QString savedRemote = GetRegSetting(m_context, configuration, QStringLiteral("RemoteDatasource"));
+    const QString savedRemote =
+        GetRegSetting(m_context, configuration, QStringLiteral("RemoteDatasource"));
     if (!savedRemote.isEmpty())
         remoteIndex = indexIgnoringCase(dataSources, savedRemote);
 
@@ -154,8 +158,8 @@ void ConnectDialogModel::failureExit(int phrase, bool remoteFailed, bool withHin
         message += QStringLiteral("\r\n\r\n") + m_context.phrase(137);
     m_context.ui.setBusy(false);
     s.autosyncRunning = false;
-    m_context.ui.message({message, m_context.phrase(551), MessageIcon::Critical, MessageButtons::Ok,
-                          std::nullopt});
+    m_context.ui.message(
+        {message, m_context.phrase(551), MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
     if (remoteFailed)
         DisconnectFromMaster(m_context);
     const Field user = remoteFailed ? Field::TextRemoteUsername : Field::TextMasterUsername;
@@ -189,8 +193,10 @@ void ConnectDialogModel::rightsFailure(int phrase, bool remoteOnly)
 
 void ConnectDialogModel::saveSignIn()
 {
-    SaveRegSetting(m_context, configuration, QStringLiteral("MasterDatasource"), masterDataSourceText());
-    SaveRegSetting(m_context, configuration, QStringLiteral("RemoteDatasource"), remoteDataSourceText());
+    SaveRegSetting(m_context, configuration, QStringLiteral("MasterDatasource"),
+                   masterDataSourceText());
+    SaveRegSetting(m_context, configuration, QStringLiteral("RemoteDatasource"),
+                   remoteDataSourceText());
     SaveRegSetting(m_context, configuration, QStringLiteral("MasterUsername"), masterUser);
     SaveRegSetting(m_context, configuration, QStringLiteral("RemoteUsername"), remoteUser);
 }
@@ -214,9 +220,9 @@ void ConnectDialogModel::askForSchemaOwner(bool masterIsOwner)
 
 void ConnectDialogModel::CommandExit()
 {
-    const Answer answer = m_context.ui.message({m_context.phrase(115), m_context.phrase(101),
-                                                MessageIcon::Question, MessageButtons::YesNo,
-                                                Answer::No});
+    const Answer answer =
+        m_context.ui.message({m_context.phrase(115), m_context.phrase(101), MessageIcon::Question,
+                              MessageButtons::YesNo, Answer::No});
     if (answer == Answer::Yes)
         throw ProgramExit(0);
 }

@@ -18,7 +18,8 @@ class ConnectDialogModel : public QObject
 {
     Q_OBJECT
 public:
-    enum class Field {
+    enum class Field
+    {
         ComboMasterDatasource,
         TextMasterUsername,
         TextMasterPassword,

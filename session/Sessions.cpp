@@ -1,14 +1,14 @@
 #include "session/Sessions.h"
 
-#include "base/Ui.h"
 #include "base/Clock.h"
+#include "base/Ui.h"
+#include "db/ConnectionString.h"
+#include "db/DataSources.h"
+#include "db/DbErrors.h"
 #include "session/AdminCredentials.h"
 #include "session/OpenSessions.h"
 #include "session/SchemaOwner.h"
 #include "session/SessionContext.h"
-#include "db/ConnectionString.h"
-#include "db/DataSources.h"
-#include "db/DbErrors.h"
 
 namespace {
 
@@ -28,9 +28,10 @@ SideState sideState(const SessionContext& c, Side side)
     SessionState& s = c.state;
     OpenSessions& open = c.sessions;
     if (side == Side::Master)
-        return {s.masterDataSource, s.masterUser, s.masterPassword, open.masterConnection,
+        return {s.masterDataSource,         s.masterUser,
+                s.masterPassword,           open.masterConnection,
                 open.masterAdminConnection, s.masterConnected};
-    return {s.remoteDataSource, s.remoteUser, s.remotePassword, open.remoteConnection,
+    return {s.remoteDataSource,         s.remoteUser,     s.remotePassword, open.remoteConnection,
             open.remoteAdminConnection, s.remoteConnected};
 }
 
@@ -50,7 +51,8 @@ void openNew(const SessionContext& context, SideState& side)
 {
     side.connection = context.connections.create();
     if (side.connection) {
-        side.connection->setConnectionString(connectionString(side.dataSource, side.user, side.password));
+        side.connection->setConnectionString(
+            connectionString(side.dataSource, side.user, side.password));
         side.connection->open();
     }
     context.ui.yield();

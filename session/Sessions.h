@@ -6,7 +6,11 @@
 
 struct SessionContext;
 
-enum class Side { Master, Remote };
+enum class Side
+{
+    Master,
+    Remote
+};
 
 // The user's connection to one database. Throws DbError ("not connected") when there is
 // none, so a statement sent before a connect fails like one sent over a lost connection.

@@ -45,13 +45,15 @@ bool resultsTakePart(const QString& remoteSchemaVersion)
 
 QString pendingCountQuery(const QString& action)
 {
-    return QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action=") +
+    return QStringLiteral(
+               "select count(*) from mt.qel_vr_log where sync_date is null and action=") +
            sqlText(action);
 }
 
 QString historyCountQuery(const QString& hostName)
 {
-    return QStringLiteral("select count(*) from mt.qel_vr_transfer_log where host_name=") + sqlText(hostName);
+    return QStringLiteral("select count(*) from mt.qel_vr_transfer_log where host_name=") +
+           sqlText(hostName);
 }
 
 QString clearStatement()

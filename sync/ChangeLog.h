@@ -8,7 +8,8 @@
 namespace ChangeLog {
 
 // The eleven kinds of rows the log speaks of, by their affected_table value.
-enum class Family {
+enum class Family
+{
     Inventory,
     Calibration,
     Standards,

@@ -1,8 +1,8 @@
 #include "sync/ModifiedRecordTransfer.h"
 
 #include "base/ErrorReporter.h"
-#include "copy/CopyContext.h"
 #include "copy/Catalogue.h"
+#include "copy/CopyContext.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
@@ -29,9 +29,16 @@ constexpr LogLayout valFieldLog{"xtag,xtag_additional", 0, -1, 1, -1};
 constexpr LogLayout valLinkLog{"xtag,affected_column,xtag_additional,i4201", 0, 3, 1, 2};
 
 // Which log rows one mark covers besides the key.
-enum class MarkBy { Key, SecondKey, SecondKeyAndTable, Column };
+enum class MarkBy
+{
+    Key,
+    SecondKey,
+    SecondKeyAndTable,
+    Column
+};
 
-enum Trait : unsigned {
+enum Trait : unsigned
+{
     OrderedByEvent = 1, // the log rows are carried in the order they were logged
     VersionGated = 2,   // takes part only when the remote schema carries the table
     Validation = 4,     // a validation table: always the schema owner's, whatever the segregate
@@ -59,17 +66,27 @@ struct FamilySpec
 
 // The validation field's second key is the value's own key: see transferValField.
 const FamilySpec families[] = {
-    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 403, 40},
-    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 404, 50},
-    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", MarkBy::SecondKey, OrderedByEvent, 405, 60},
+    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr, MarkBy::Key,
+     OrderedByEvent | ReadFormatted, 403, 40},
+    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr, MarkBy::Key,
+     OrderedByEvent | ReadFormatted, 404, 50},
+    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", MarkBy::SecondKey,
+     OrderedByEvent, 405, 60},
     {Family::CalResults, "crs", "Results", twoKeys, "ctag", "c2502", MarkBy::SecondKey, 0, 415, 65},
-    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable, VersionGated, 416, 70},
-    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable, VersionGated, 406, 75},
-    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 407, 80},
-    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, MarkBy::Key, OrderedByEvent | ReadFormatted, 408, 90},
-    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, MarkBy::Key, OrderedByEvent, 0, 0},
-    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", MarkBy::Key, Validation, 0, 0},
-    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata", MarkBy::Column, Validation, 0, 0},
+    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable,
+     VersionGated, 416, 70},
+    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable,
+     VersionGated, 406, 75},
+    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr, MarkBy::Key,
+     OrderedByEvent | ReadFormatted, 407, 80},
+    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, MarkBy::Key,
+     OrderedByEvent | ReadFormatted, 408, 90},
+    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, MarkBy::Key, OrderedByEvent,
+     0, 0},
+    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", MarkBy::Key, Validation,
+     0, 0},
+    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata", MarkBy::Column,
+     Validation, 0, 0},
 };
 
 QString logQuery(const FamilySpec& spec)
@@ -110,16 +127,18 @@ QString qualifiedTable(const FamilySpec& spec, const QString& segregate)
 // "where mtag='M1'" or "where ctag='C1' and c2430='M2'", keys quoted with quotes doubled.
 QString keyCondition(const FamilySpec& spec, const LogRow& row)
 {
-    QString condition = QStringLiteral(" where ") + QLatin1String(spec.keyColumn) + QLatin1Char('=') + sqlText(row.key);
+    QString condition = QStringLiteral(" where ") + QLatin1String(spec.keyColumn) +
+                        QLatin1Char('=') + sqlText(row.key);
     if (spec.secondKeyColumn)
-        condition += QStringLiteral(" and ") + QLatin1String(spec.secondKeyColumn) + QLatin1Char('=') +
-                     sqlText(row.secondKey);
+        condition += QStringLiteral(" and ") + QLatin1String(spec.secondKeyColumn) +
+                     QLatin1Char('=') + sqlText(row.secondKey);
     return condition;
 }
 
 QString markStatement(const FamilySpec& spec, const LogRow& row)
 {
-    QString text = QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(row.key);
+    QString text =
+        QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(row.key);
     switch (spec.markBy) {
     case MarkBy::Key:
         break;
@@ -128,7 +147,8 @@ QString markStatement(const FamilySpec& spec, const LogRow& row)
         break;
     case MarkBy::SecondKeyAndTable:
         text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey) +
-                QStringLiteral(" and affected_table=") + sqlText(ChangeLog::affectedTable(spec.family));
+                QStringLiteral(" and affected_table=") +
+                sqlText(ChangeLog::affectedTable(spec.family));
         break;
     case MarkBy::Column:
         text += QStringLiteral(" and affected_column=") + sqlText(row.column);
@@ -189,7 +209,9 @@ void ModifiedRecordTransfer::run()
             m_statement = countQuery(spec.family);
             m_remote.setCommandText(m_statement);
             const qint32 count = m_remote.open()->value(0).value_or(QString()).toInt();
-            m_sheet.setNumber(StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(spec.suffix)), count);
+            m_sheet.setNumber(
+                StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(spec.suffix)),
+                count);
             pending += count;
             ui.yield();
         }
@@ -217,8 +239,9 @@ void ModifiedRecordTransfer::run()
 
         // Marked rows go; so do the inventory's insert entries, which the new-record
         // transfer has dealt with by now.
-        m_statement = QStringLiteral("delete from mt.qel_vr_log where sync_date is not null;commit;"
-                                     "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit");
+        m_statement = QStringLiteral(
+            "delete from mt.qel_vr_log where sync_date is not null;commit;"
+            "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit");
         m_remote.setCommandText(m_statement);
         m_remote.execute();
 
@@ -231,9 +254,11 @@ void ModifiedRecordTransfer::run()
         m_state.modifiedRecordTotal = total;
         ui.setBusy(false);
 
-        if ((m_state.newRecordsPending || m_state.modifiedRecordsPending) && m_context.tableCopy.syncError)
+        if ((m_state.newRecordsPending || m_state.modifiedRecordsPending) &&
+            m_context.tableCopy.syncError)
             ui.message({m_context.phrase(564) + QStringLiteral("\r\n\r\n") + m_context.phrase(565),
-                        m_context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+                        m_context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok,
+                        std::nullopt});
         else
             ClearRemoteLog(m_context);
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(239));
@@ -247,14 +272,14 @@ void ModifiedRecordTransfer::run()
         // The next synchronisation of this session starts its own clock.
         m_state.transferStartTime.clear();
     } catch (const DbError& e) {
-        ReportError(m_context, e, QStringLiteral("VRW1,TransferModifiedRecords"),
-                    m_statement);
+        ReportError(m_context, e, QStringLiteral("VRW1,TransferModifiedRecords"), m_statement);
     }
 }
 
 bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& rows, qint32& total)
 {
-    const QString procedure = QStringLiteral("TransferModifiedRecords-") + QLatin1String(spec.procedure);
+    const QString procedure =
+        QStringLiteral("TransferModifiedRecords-") + QLatin1String(spec.procedure);
     qint32 counter = 0;
     while (!rows.eof()) {
         try {
@@ -263,8 +288,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
             // A connection that is gone fails every row that follows: stop the run instead.
             if (isLostConnection(e.description()))
                 throw;
-            LogSyncError(m_context, syncErrorText(e),
-                         m_statement, procedure);
+            LogSyncError(m_context, syncErrorText(e), m_statement, procedure);
         }
         if (lost())
             return false;
@@ -272,14 +296,15 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
         try {
             rows.moveNext();
         } catch (const DbError& e) {
-            LogSyncError(m_context, syncErrorText(e),
-                         m_statement, procedure);
+            LogSyncError(m_context, syncErrorText(e), m_statement, procedure);
             rows.moveNext();
         }
     }
     rows.close();
     if (spec.suffix) {
-        m_sheet.setNumber(StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(spec.suffix)), counter);
+        m_sheet.setNumber(
+            StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(spec.suffix)),
+            counter);
         total += counter;
     }
     if (spec.progressAfter) {
@@ -341,7 +366,8 @@ void ModifiedRecordTransfer::transferRow(const FamilySpec& spec, const LogRow& r
 bool ModifiedRecordTransfer::transferColumn(const FamilySpec& spec, const LogRow& row)
 {
     const QString table = ChangeLog::tableName(spec.family);
-    const QString column = spec.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
+    const QString column =
+        spec.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
     if (lost())
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
@@ -355,11 +381,12 @@ bool ModifiedRecordTransfer::transferColumn(const FamilySpec& spec, const LogRow
     return true;
 }
 
-void ModifiedRecordTransfer::writeColumn(const FamilySpec& spec, const LogRow& row, const QString& literal)
+void ModifiedRecordTransfer::writeColumn(const FamilySpec& spec, const LogRow& row,
+                                         const QString& literal)
 {
     m_statement = QStringLiteral("update ") + qualifiedTable(spec, m_state.masterUserSegregate) +
-                  QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal + keyCondition(spec, row) +
-                  QStringLiteral(";commit");
+                  QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal +
+                  keyCondition(spec, row) + QStringLiteral(";commit");
     m_master.setCommandText(m_statement);
     m_master.execute();
 }

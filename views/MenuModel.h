@@ -8,7 +8,8 @@
 class Phrases;
 
 // The main window's menu items, by their names in the program.
-enum class MenuId {
+enum class MenuId
+{
     mnuFile,
     mnuReLogin,
     mnuExit,

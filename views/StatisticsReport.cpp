@@ -30,13 +30,13 @@ QString statisticsReport(const StatisticsSheet& sheet)
             continue;
         QString line = QStringLiteral("%1").arg(sheet.caption(rows[i]), -14);
         for (Column c : columns) {
-            const QString box = totals ? StatisticsSheet::totalBox(c) : StatisticsSheet::box(c, suffixes[i]);
+            const QString box =
+                totals ? StatisticsSheet::totalBox(c) : StatisticsSheet::box(c, suffixes[i]);
             line += QStringLiteral("%1").arg(sheet.text(box), 11);
         }
         lines << line;
     }
-    lines << QStringLiteral("%1 - %2")
-                 .arg(sheet.text(QStringLiteral("Function")).trimmed(),
-                      sheet.text(QStringLiteral("Progress")).trimmed());
+    lines << QStringLiteral("%1 - %2").arg(sheet.text(QStringLiteral("Function")).trimmed(),
+                                           sheet.text(QStringLiteral("Progress")).trimmed());
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

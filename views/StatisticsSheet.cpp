@@ -2,10 +2,10 @@
 
 #include "base/ErrorReporter.h"
 #include "base/ProgramEvents.h"
-#include "base/Ui.h"
-#include "db/DbError.h"
 #include "base/TextNumber.h"
+#include "base/Ui.h"
 #include "base/WindowPlacement.h"
+#include "db/DbError.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "tests/support/TestProgram.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QtTest>
 
@@ -33,8 +33,9 @@ private Q_SLOTS:
 
     void findsKeysAnywhere()
     {
-        const CommandKeys k = parseCommandKeys(QStringLiteral(
-            "-TRANSFER rdsn=Remote DSN ;RUID=fieldUser;MPWD=se;cret ;MUID= Admin ;MDSN:Master;RPWD= p;w d "));
+        const CommandKeys k = parseCommandKeys(
+            QStringLiteral("-TRANSFER rdsn=Remote DSN ;RUID=fieldUser;MPWD=se;cret ;MUID= Admin "
+                           ";MDSN:Master;RPWD= p;w d "));
         QCOMPARE(k.mdsn, std::optional<QString>(QStringLiteral("Master")));
         QCOMPARE(k.muid, std::optional<QString>(QStringLiteral("Admin")));
         QCOMPARE(k.mpwd, std::optional<QString>(QStringLiteral("se")));
@@ -47,7 +48,8 @@ private Q_SLOTS:
     void keysThatCannotBeLocated()
     {
         // MUID has no terminating ";" (the value would run into RPWD); MPWD is absent.
-        const CommandKeys k = parseCommandKeys(QStringLiteral("MDSN=m;RDSN=r;RUID=u;MUID=x RPWD=p"));
+        const CommandKeys k =
+            parseCommandKeys(QStringLiteral("MDSN=m;RDSN=r;RUID=u;MUID=x RPWD=p"));
         QVERIFY(!k.muid);
         QVERIFY(!k.mpwd);
         QCOMPARE(*k.rpwd, QStringLiteral("p"));

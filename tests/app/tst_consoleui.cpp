@@ -27,19 +27,22 @@ class TestConsoleUi : public QObject
 private Q_SLOTS:
     void writesOneLinePerBox()
     {
-        const Message m{QStringLiteral("first\r\n\r\nsecond\nthird"), QStringLiteral("Login Warning"),
-                        MessageIcon::Critical, MessageButtons::Ok, std::nullopt};
-        QCOMPARE(ConsoleUi::formatLine(m), QStringLiteral("Login Warning: first /  / second / third"));
+        const Message m{QStringLiteral("first\r\n\r\nsecond\nthird"),
+                        QStringLiteral("Login Warning"), MessageIcon::Critical, MessageButtons::Ok,
+                        std::nullopt};
+        QCOMPARE(ConsoleUi::formatLine(m),
+                 QStringLiteral("Login Warning: first /  / second / third"));
     }
 
     void answersWithTheDefaultButton()
     {
         QList<Answer> given;
-        const QString out = run(QString(),
-                                {{"Ok?", "A", MessageIcon::None, MessageButtons::Ok, std::nullopt},
-                                 {"Exit?", "B", MessageIcon::Question, MessageButtons::YesNo, Answer::No},
-                                 {"Go?", "C", MessageIcon::Question, MessageButtons::YesNo, std::nullopt}},
-                                given);
+        const QString out =
+            run(QString(),
+                {{"Ok?", "A", MessageIcon::None, MessageButtons::Ok, std::nullopt},
+                 {"Exit?", "B", MessageIcon::Question, MessageButtons::YesNo, Answer::No},
+                 {"Go?", "C", MessageIcon::Question, MessageButtons::YesNo, std::nullopt}},
+                given);
         QCOMPARE(given, (QList<Answer>{Answer::Ok, Answer::No, Answer::Yes}));
         QCOMPARE(out, QStringLiteral("A: Ok?\nB: Exit?\nC: Go?\n"));
     }
@@ -48,7 +51,8 @@ private Q_SLOTS:
     {
         QList<Answer> given;
         const Message yesNo{"Exit?", "B", MessageIcon::Question, MessageButtons::YesNo, Answer::No};
-        const QString out = run(QStringLiteral("YES, maybe,no"), {yesNo, yesNo, yesNo, yesNo}, given);
+        const QString out =
+            run(QStringLiteral("YES, maybe,no"), {yesNo, yesNo, yesNo, yesNo}, given);
         // "maybe" answers nothing: the default is taken and said so; the list then runs out.
         QCOMPARE(given, (QList<Answer>{Answer::Yes, Answer::No, Answer::No, Answer::No}));
         QVERIFY(out.contains(QStringLiteral("\"maybe\" does not answer")));
@@ -57,7 +61,8 @@ private Q_SLOTS:
     void anAnswerTheBoxDoesNotOfferFallsBackToItsDefault()
     {
         QList<Answer> given;
-        run(QStringLiteral("yes"), {{"Done", "T", MessageIcon::Information, MessageButtons::Ok, std::nullopt}}, given);
+        run(QStringLiteral("yes"),
+            {{"Done", "T", MessageIcon::Information, MessageButtons::Ok, std::nullopt}}, given);
         QCOMPARE(given, QList<Answer>{Answer::Ok});
     }
 

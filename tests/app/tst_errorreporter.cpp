@@ -1,8 +1,8 @@
 #include "base/ErrorReporter.h"
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
-#include "tests/support/TestProgram.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,7 +88,8 @@ private Q_SLOTS:
         QCOMPARE(m.icon, MessageIcon::Critical);
         QCOMPARE(m.buttons, MessageButtons::Ok);
         QCOMPARE(m.text, t.program().phrase(117) + " -2147467259 Table 'x' not found\r\n\r\n" +
-                             t.program().phrase(118) + "\r\n\r\nFUNCTION/SUB:VRW1,TableExists\r\nSQL:select 1");
+                             t.program().phrase(118) +
+                             "\r\n\r\nFUNCTION/SUB:VRW1,TableExists\r\nSQL:select 1");
         // Two failures, two complete records, each with its header and trailing empty line.
         const QByteArray log = readAll(QDir(folder.path()).filePath(QStringLiteral("errors.log")));
         QCOMPARE(log.count(" **** VARROW ****\r\n"), 2);

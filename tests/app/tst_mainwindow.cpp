@@ -1,8 +1,8 @@
-#include "gui/MDIFormMain.h"
 #include "base/Settings.h"
-#include "tests/support/TestProgram.h"
 #include "gui/FormAbout.h"
+#include "gui/MDIFormMain.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +32,9 @@ private Q_SLOTS:
             bar << a->text();
         QCOMPARE(bar, QStringList({"&File", "&Administration", "&Transfer", "A&bout"}));
 
-        auto action = [&](const char* name) { return window.findChild<QAction*>(QLatin1String(name)); };
+        auto action = [&](const char* name) {
+            return window.findChild<QAction*>(QLatin1String(name));
+        };
         auto menu = [&](const char* name) { return window.findChild<QMenu*>(QLatin1String(name)); };
         QVERIFY(action("mnuExit")->isEnabled());
         QCOMPARE(action("mnuExit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
@@ -59,12 +61,15 @@ private Q_SLOTS:
         QCOMPARE(about->windowTitle(), QStringLiteral("About DAD/ADUVI Varrow"));
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("LabelVersion"))->text(),
                  QStringLiteral("DAD/ADUVI Varrow Version 1.0.0"));
-        QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->text(), QStringLiteral("&OK"));
+        QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->text(),
+                 QStringLiteral("&OK"));
         QCOMPARE(about->pos(), QPoint(171, 34));
         about->move(200, 100);
         about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->click();
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Left")), QStringLiteral("3000"));
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Top")), QStringLiteral("1500"));
+        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Left")),
+                 QStringLiteral("3000"));
+        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Top")),
+                 QStringLiteral("1500"));
         auto* again = new FormAbout(t.program());
         QCOMPARE(again->pos(), QPoint(200, 100));
         delete again;

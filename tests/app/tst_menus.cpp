@@ -1,8 +1,8 @@
 #include "app/MainMenu.h"
-#include "views/MenuModel.h"
 #include "base/ProgramExit.h"
-#include "tests/support/TestProgram.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
+#include "views/MenuModel.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -13,10 +13,10 @@ class TestMenus : public QObject
 
     static const QList<MenuId>& workingMenus()
     {
-        static const QList<MenuId> ids = {MenuId::mnuGetDatabase, MenuId::mnuTransfer,
+        static const QList<MenuId> ids = {MenuId::mnuGetDatabase,    MenuId::mnuTransfer,
                                           MenuId::mnuAdministration, MenuId::mnuAllRecords,
-                                          MenuId::mnuNewRecords, MenuId::mnuReLogin,
-                                          MenuId::mnuTrans, MenuId::mnuRunCounter};
+                                          MenuId::mnuNewRecords,     MenuId::mnuReLogin,
+                                          MenuId::mnuTrans,          MenuId::mnuRunCounter};
         return ids;
     }
 
@@ -36,12 +36,14 @@ private Q_SLOTS:
         TestProgram t;
         t.loadDeliveredPhrases();
         MenuModel& m = t.program().menus;
-        for (MenuId id : {MenuId::mnuAllRecords, MenuId::mnuTrans, MenuId::mnuVRLog, MenuId::mnuRunCounter})
+        for (MenuId id :
+             {MenuId::mnuAllRecords, MenuId::mnuTrans, MenuId::mnuVRLog, MenuId::mnuRunCounter})
             QVERIFY(!m.isEnabled(id));
         QVERIFY(m.isEnabled(MenuId::mnuNewRecords));
         m.applyPhrases(t.state().phrases);
         QCOMPARE(m.caption(MenuId::mnuFile), QStringLiteral("&File"));
-        QCOMPARE(m.caption(MenuId::mnuNewRecords), QStringLiteral("&Transfer Changes to Master Database"));
+        QCOMPARE(m.caption(MenuId::mnuNewRecords),
+                 QStringLiteral("&Transfer Changes to Master Database"));
         QCOMPARE(m.caption(MenuId::mnuRunCounter), QStringLiteral("Running Counter OFF"));
     }
 
@@ -71,10 +73,12 @@ private Q_SLOTS:
         MainMenu& menu = t.program().mainMenu;
         menu.onCommand(MenuId::mnuRunCounter);
         QVERIFY(t.state().runningCounter);
-        QCOMPARE(t.program().menus.caption(MenuId::mnuRunCounter), QStringLiteral("Running Counter ON"));
+        QCOMPARE(t.program().menus.caption(MenuId::mnuRunCounter),
+                 QStringLiteral("Running Counter ON"));
         menu.onCommand(MenuId::mnuRunCounter);
         QVERIFY(!t.state().runningCounter);
-        QCOMPARE(t.program().menus.caption(MenuId::mnuRunCounter), QStringLiteral("Running Counter OFF"));
+        QCOMPARE(t.program().menus.caption(MenuId::mnuRunCounter),
+                 QStringLiteral("Running Counter OFF"));
     }
 
     void exitAsksAndNoKeepsRunning()

@@ -1,9 +1,9 @@
-#include "base/PhraseFile.h"
 #include "app/Program.h"
+#include "base/PhraseFile.h"
 #include "base/ProgramExit.h"
+#include "tests/support/TestMain.h"
 #include "tests/support/TestProgram.h"
 #include "tests/support/TestSupport.h"
-#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +67,8 @@ private Q_SLOTS:
 
     void loadsTheFileInTheWorkingDirectory()
     {
-        writePhraseFile("Heading\r\n101 Varrow\r\n542=Twice\r\n101 Varrow Again\r\n\r\n103 ignored\r\n");
+        writePhraseFile(
+            "Heading\r\n101 Varrow\r\n542=Twice\r\n101 Varrow Again\r\n\r\n103 ignored\r\n");
         TestProgram t;
         GetPhrases(t.program());
         QCOMPARE(t.program().phrase(101), QStringLiteral("Varrow Again"));
@@ -135,11 +136,14 @@ private Q_SLOTS:
         t.loadDeliveredPhrases();
         const Program& p = t.program();
         QCOMPARE(p.phrase(101), QStringLiteral("Varrow"));
-        QCOMPARE(p.phrase(319), QStringLiteral("Tables         (Remote   Dumped)  (Master    Inserted)"));
+        QCOMPARE(p.phrase(319),
+                 QStringLiteral("Tables         (Remote   Dumped)  (Master    Inserted)"));
         QCOMPARE(p.phrase(235), QStringLiteral("Creating  Index On XTAG"));
         QVERIFY(p.phrase(562).endsWith(QStringLiteral("continue?\"")));
         QVERIFY(p.phrase(563).endsWith(QStringLiteral("Varrow?\"")));
-        QCOMPARE(p.phrase(561), QStringLiteral("Only user accounts that are a member of the \"MT\" segregate can perform syncronizations/replications!"));
+        QCOMPARE(p.phrase(561),
+                 QStringLiteral("Only user accounts that are a member of the \"MT\" segregate can "
+                                "perform syncronizations/replications!"));
         QList<int> used = {1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 59, 137, 175, 228, 415, 416, 535, 549};
         for (int n = 188; n <= 194; ++n)
             used << n;

@@ -1,8 +1,8 @@
 #include "app/InstanceLock.h"
-#include "base/ProgramExit.h"
 #include "app/Startup.h"
-#include "tests/support/TestProgram.h"
+#include "base/ProgramExit.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -63,17 +63,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("connectShown");
         const QString fill = QStringLiteral("Fill In All Fields Before Selecting Connect!");
-        const QString fillAuto = QStringLiteral("Please Fill In All Fields Before Selecting AutoSync!");
+        const QString fillAuto =
+            QStringLiteral("Please Fill In All Fields Before Selecting AutoSync!");
         QTest::newRow("lower-case autosync") << "-autosync MDSN=a;" << true << false << false
                                              << QStringList{fill, fillAuto} << false;
-        QTest::newRow("blank before transfer") << "  -TRANSFER MDSN=a;" << false << true << false
-                                               << QStringList{fill} << false;
+        QTest::newRow("blank before transfer")
+            << "  -TRANSFER MDSN=a;" << false << true << false << QStringList{fill} << false;
         // The scratch table is looked for whatever the connect gave: without a connection
         // that is a lost connection, which offers the connect dialog again.
-        QTest::newRow("transall alone") << "-TRANSALL" << false << false << true
-                                        << QStringList{fill, QStringLiteral("Database not connected"),
-                                                       QStringLiteral("The merge of all records is not available in this version of Varrow.")}
-                                        << true;
+        QTest::newRow("transall alone")
+            << "-TRANSALL" << false << false << true
+            << QStringList{fill, QStringLiteral("Database not connected"),
+                           QStringLiteral("The merge of all records is not available in this "
+                                          "version of Varrow.")}
+            << true;
     }
     void automaticModesWithoutCredentialsFail()
     {
@@ -103,12 +106,14 @@ private Q_SLOTS:
         // However long the first copy has been running, it keeps its lock.
         QFile held(lockPath());
         QVERIFY(held.open(QIODevice::ReadWrite));
-        held.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime);
+        held.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                         QFileDevice::FileModificationTime);
         held.close();
         TestProgram t;
         QCOMPARE(start(t, QStringLiteral("-TRANSFER")), 0);
         QCOMPARE(t.ui.messages.size(), 1);
-        QCOMPARE(t.ui.messages[0].text, QStringLiteral("Cannot Run Multiple Instances Of This Application!"));
+        QCOMPARE(t.ui.messages[0].text,
+                 QStringLiteral("Cannot Run Multiple Instances Of This Application!"));
         QCOMPARE(t.ui.messages[0].title, QStringLiteral("Varrow"));
         QCOMPARE(t.ui.messages[0].icon, MessageIcon::Critical);
         QVERIFY(!t.state().switchTransfer);
@@ -121,7 +126,8 @@ private Q_SLOTS:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("999999\nvrw1\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         stale.close();
-        stale.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime);
+        stale.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                          QFileDevice::FileModificationTime);
         TestProgram t;
         QCOMPARE(start(t, QString()), -1);
         QVERIFY(t.ui.messages.isEmpty());

@@ -1,7 +1,7 @@
 #include "base/Locale.h"
 #include "base/TextNumber.h"
-#include "tests/support/TestProgram.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QtTest>
 
@@ -15,11 +15,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("thousands");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("comma decimals") << "1.234,5" << "." << "," << "1234.5";
-        QTest::newRow("point decimals") << "1,234,567.25" << "," << "." << "1234567.25";
-        QTest::newRow("blank thousands") << "-12 345,75" << " " << "," << "-12345.75";
-        QTest::newRow("nothing to do") << "42" << "," << "." << "42";
-        QTest::newRow("no separators known") << "3.5" << "" << "" << "3.5";
+        QTest::newRow("comma decimals") << "1.234,5"
+                                        << "."
+                                        << ","
+                                        << "1234.5";
+        QTest::newRow("point decimals") << "1,234,567.25"
+                                        << ","
+                                        << "."
+                                        << "1234567.25";
+        QTest::newRow("blank thousands") << "-12 345,75"
+                                         << " "
+                                         << ","
+                                         << "-12345.75";
+        QTest::newRow("nothing to do") << "42"
+                                       << ","
+                                       << "."
+                                       << "42";
+        QTest::newRow("no separators known") << "3.5"
+                                             << ""
+                                             << ""
+                                             << "3.5";
     }
     void invariantNumber()
     {

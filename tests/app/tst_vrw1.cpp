@@ -1,5 +1,5 @@
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +47,8 @@ class TestVrw1 : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QFile::copy(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")), installedProgram()));
+        QVERIFY(QFile::copy(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
+                            installedProgram()));
     }
     void init() { QFile::remove(m_dir.filePath(QStringLiteral("vrwphrases.txt"))); }
 
@@ -63,7 +64,8 @@ private Q_SLOTS:
     void aPhraseNumberBeyondTheTableIsLoggedAndFatal()
     {
         writePhrases("101 Varrow\r\n117 Failure:\r\n3001 too far\r\n");
-        const QString log = QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(QStringLiteral("VARROW/errors.log"));
+        const QString log = QDir(qEnvironmentVariable("XDG_DATA_HOME"))
+                                .filePath(QStringLiteral("VARROW/errors.log"));
         QFile::remove(log);
         const auto [status, err] = run();
         QCOMPARE(status, 1);
@@ -82,12 +84,14 @@ private Q_SLOTS:
         QProcess first;
         startProgram(first);
         QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT((said += first.readAllStandardError()).contains("running without windows"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (said += first.readAllStandardError()).contains("running without windows"), 20000);
         const auto [status, err] = run({QStringLiteral("-TRANSFER")});
         first.kill();
         first.waitForFinished();
         QCOMPARE(status, 0);
-        QCOMPARE(err, QStringLiteral("Varrow: Cannot Run Multiple Instances Of This Application!\n"));
+        QCOMPARE(err,
+                 QStringLiteral("Varrow: Cannot Run Multiple Instances Of This Application!\n"));
     }
 };
 

@@ -1,9 +1,9 @@
-#include "base/LogFiles.h"
 #include "app/Program.h"
+#include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "copy/Catalogue.h"
-#include "session/Sessions.h"
 #include "schema/DemoNames.h"
+#include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 

@@ -1,17 +1,17 @@
-#include "base/LogFiles.h"
 #include "app/Program.h"
 #include "app/StartupFunctions.h"
+#include "base/LogFiles.h"
 #include "copy/Catalogue.h"
 #include "copy/RowCopy.h"
 #include "copy/TempTables.h"
-#include "session/Sessions.h"
 #include "schema/CalibrationSchema.h"
 #include "schema/DemoCatalogue.h"
 #include "schema/DemoNames.h"
 #include "schema/SqliteDatabase.h"
+#include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QtTest>
@@ -174,7 +174,8 @@ private Q_SLOTS:
                                    QStringLiteral(" from mt.") + table;
             const long copied = CopyToDestTable(program(), select, temp, QStringLiteral("R"));
             QCOMPARE(QString::number(copied),
-                     m_fixture.remoteValue(program(), QStringLiteral("select count(*) from mt.") + table));
+                     m_fixture.remoteValue(program(),
+                                           QStringLiteral("select count(*) from mt.") + table));
             // Kept in the file, so the copy can be compared outside the program's connection.
             userConnection(program(), Side::Master)
                 .execute(
@@ -235,8 +236,10 @@ private Q_SLOTS:
                     .replace(QLatin1Char('\''), QStringLiteral("''")) +
                 QStringLiteral("');commit"));
         QCOMPARE(block[3], QStringLiteral("CopyToDestTable"));
-        QCOMPARE(m_fixture.masterValue(program(), QStringLiteral(
-                     "select count(*) from mt.customers where ktag in ('TEST-A','TEST-B')")),
+        QCOMPARE(m_fixture.masterValue(
+                     program(),
+                     QStringLiteral(
+                         "select count(*) from mt.customers where ktag in ('TEST-A','TEST-B')")),
                  QStringLiteral("2"));
     }
 
@@ -283,10 +286,12 @@ private Q_SLOTS:
         CreateTempTable(program(), QStringLiteral("valfield"), QStringLiteral("M"));
         const long copied = CopyToDestTable(program(), QStringLiteral("select * from mt.valfield"),
                                             QStringLiteral("temp_valfield"), QStringLiteral("M"));
-        QCOMPARE(QString::number(copied),
-                 m_fixture.masterValue(program(), QStringLiteral("select count(*) from mt.valfield")));
-        QCOMPARE(m_fixture.remoteValue(program(), QStringLiteral("select count(*) from temp_valfield")),
-                 QString::number(copied));
+        QCOMPARE(
+            QString::number(copied),
+            m_fixture.masterValue(program(), QStringLiteral("select count(*) from mt.valfield")));
+        QCOMPARE(
+            m_fixture.remoteValue(program(), QStringLiteral("select count(*) from temp_valfield")),
+            QString::number(copied));
         QCOMPARE(
             log().textsContaining(QStringLiteral("insert into temp_valfield")),
             log().texts(DemoNames::remote.dsn).filter(QStringLiteral("insert into temp_valfield")));
@@ -393,8 +398,7 @@ private Q_SLOTS:
         const qsizetype messages = m_t->ui.messages.size();
         CreateScratchTable(program());
         QCOMPARE(m_t->ui.messages.size(), messages + 1);
-        QVERIFY(m_t->ui.messages.last().text.contains(
-            QLatin1String("VARROW_OWNER_PASSWORD")));
+        QVERIFY(m_t->ui.messages.last().text.contains(QLatin1String("VARROW_OWNER_PASSWORD")));
         QCOMPARE(&userConnection(program(), Side::Remote), remote);
         QCOMPARE(s.remoteUser, QStringLiteral("anna"));
         QVERIFY(!TableExists(program(), QStringLiteral("R"), QStringLiteral("qel_vr_scratch")));

@@ -2,8 +2,8 @@
 #include "db/OdbcConnection.h"
 #include "db/OdbcConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 
@@ -41,7 +41,8 @@ public:
         // A careless engine that quotes the password, once on its own and once by chance
         // inside a longer word.
         if (context.user == QLatin1String("quoted"))
-            throw DbError(-103, QStringLiteral("password '%1' refused by %1lite").arg(context.password),
+            throw DbError(-103,
+                          QStringLiteral("password '%1' refused by %1lite").arg(context.password),
                           QStringLiteral("28000"));
         // Untouched by translate(): a ';' here would otherwise be split.
         session.executeRaw(QStringLiteral("create table if not exists attach_log(note text)"));
@@ -172,7 +173,8 @@ void TestDialectHook::aQuotedPasswordIsMasked()
     connection.setConnectionString(QStringLiteral("DSN=VarrowHook"));
     connection.open(QStringLiteral("quoted"), QStringLiteral("sql"));
     QVERIFY(connection.lastError());
-    QCOMPARE(connection.lastError()->description(), QStringLiteral("password '********' refused by sqllite"));
+    QCOMPARE(connection.lastError()->description(),
+             QStringLiteral("password '********' refused by sqllite"));
 }
 
 void TestDialectHook::severalStatementsStopAtTheFirstError()

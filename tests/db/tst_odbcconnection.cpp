@@ -7,8 +7,8 @@
 #include "db/OdbcSession.h"
 #include "db/OdbcStatement.h"
 #include "tests/support/SqliteTestDataSource.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 #include <sqlext.h>

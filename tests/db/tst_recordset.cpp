@@ -1,8 +1,8 @@
 #include "db/DbErrors.h"
 #include "db/OdbcConnection.h"
 #include "tests/support/SqliteTestDataSource.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 

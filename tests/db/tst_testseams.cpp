@@ -3,8 +3,8 @@
 #include "tests/support/FailingConnectionFactory.h"
 #include "tests/support/RecordingConnectionFactory.h"
 #include "tests/support/SqliteTestDataSource.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTest>
 

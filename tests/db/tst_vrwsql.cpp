@@ -1,6 +1,6 @@
 #include "tests/support/SqliteTestDataSource.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QProcess>
 #include <QTest>

@@ -4,8 +4,8 @@
 #include "schema/CalibrationSchema.h"
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -6,9 +6,9 @@
 #include "schema/DemoCatalogue.h"
 #include "schema/DemoNames.h"
 #include "schema/SchemaError.h"
+#include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
-#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>

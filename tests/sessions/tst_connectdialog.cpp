@@ -1,6 +1,6 @@
+#include "app/StartupFunctions.h"
 #include "base/ProgramExit.h"
 #include "base/Settings.h"
-#include "app/StartupFunctions.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
@@ -25,7 +25,8 @@ class TestConnectDialog : public QObject
         drivers.write("\n[Plain SQLite]\nDriver=" + r.driver.toUtf8() + "\n");
         QFile sources(r.odbcIni);
         QVERIFY(sources.open(QIODevice::Append));
-        sources.write("\n[PlainSource]\nDriver=Plain SQLite\nDatabase=" + r.masterFile.toUtf8() + "\n");
+        sources.write("\n[PlainSource]\nDriver=Plain SQLite\nDatabase=" + r.masterFile.toUtf8() +
+                      "\n");
     }
 
     static int connect(TestProgram& t)
@@ -53,9 +54,12 @@ private Q_SLOTS:
     void loadingListsTheEnginesDataSourcesAndTheSavedChoices()
     {
         auto t = m_fixture.program();
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterDatasource"), QStringLiteral("varrowmaster"));
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource"), QStringLiteral("GoneSource"));
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername"), QStringLiteral("anna"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("MasterDatasource"), QStringLiteral("varrowmaster"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("RemoteDatasource"), QStringLiteral("GoneSource"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("MasterUsername"), QStringLiteral("anna"));
         t->state().autosyncRunning = true;
         ConnectDialogModel& form = t->program().connectDialog;
         form.load();
@@ -73,14 +77,16 @@ private Q_SLOTS:
 
         form.leftTwips = 1500;
         form.close();
-        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("FormConnect"), QStringLiteral("Left")), QStringLiteral("1500"));
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("FormConnect"), QStringLiteral("Left")),
+                 QStringLiteral("1500"));
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuReLogin));
     }
 
     void aNormalConnectGathersTheFactsAndSetsTheMenus()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral(" mt "), QStringLiteral("sql"), QStringLiteral("anna"), QStringLiteral("anna4"));
+        SessionFixture::typeIn(*t, QStringLiteral(" mt "), QStringLiteral("sql"),
+                               QStringLiteral("anna"), QStringLiteral("anna4"));
         QCOMPARE(connect(*t), -1);
         const SessionState& s = t->state();
         QVERIFY(t->ui.messages.isEmpty());
@@ -91,7 +97,8 @@ private Q_SLOTS:
         QCOMPARE(s.remoteUserSegregate, QStringLiteral("MT"));
         QCOMPARE(s.remoteUserLevel, qint16(4));
         QCOMPARE(s.remoteDatabaseFile, m_fixture.workspace.report().remoteFile);
-        QCOMPARE(s.remoteDatabaseFolder, QFileInfo(m_fixture.workspace.report().remoteFile).absolutePath());
+        QCOMPARE(s.remoteDatabaseFolder,
+                 QFileInfo(m_fixture.workspace.report().remoteFile).absolutePath());
         QCOMPARE(s.remoteSchemaVersion, QStringLiteral("8"));
         QVERIFY(!s.remoteMachineName.isEmpty());
         QVERIFY(!s.masterEngineName.isEmpty());
@@ -101,12 +108,18 @@ private Q_SLOTS:
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuNewRecords));
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuReLogin));
         // The typed names are saved as typed.
-        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername")), QStringLiteral(" mt "));
-        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource")), QStringLiteral("VarrowRemote"));
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"),
+                               QStringLiteral("MasterUsername")),
+                 QStringLiteral(" mt "));
+        QCOMPARE(GetRegSetting(t->program(), QStringLiteral("Configuration"),
+                               QStringLiteral("RemoteDatasource")),
+                 QStringLiteral("VarrowRemote"));
 
         const QStringList texts = m_fixture.log().texts();
-        QVERIFY(texts.contains(QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'anna'")));
-        QVERIFY(texts.contains(QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action='INS'")));
+        QVERIFY(texts.contains(
+            QStringLiteral("select i4240,mtlevel from mt.userlist where mtuser = 'anna'")));
+        QVERIFY(texts.contains(QStringLiteral(
+            "select count(*) from mt.qel_vr_log where sync_date is null and action='INS'")));
         QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log;commit")));
     }
 
@@ -122,7 +135,8 @@ private Q_SLOTS:
         QFETCH(bool, autosync);
         QFETCH(int, phrase);
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral(" "), QString());
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral(" "),
+                               QString());
         t->state().autosyncRunning = autosync;
         QCOMPARE(connect(*t), -1);
         QCOMPARE(t->ui.messages.size(), 1);
@@ -138,7 +152,8 @@ private Q_SLOTS:
     void aWrongRemotePasswordFailsAfterTenChecks()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("wrong"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("wrong"));
         QCOMPARE(connect(*t), -1);
         QCOMPARE(t->clock.sleptMs, 10000);
         QCOMPARE(t->ui.messages.size(), 1);
@@ -155,7 +170,8 @@ private Q_SLOTS:
     void aWrongMasterPasswordLeavesTheRemoteConnected()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QString(), QString(), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QString(), QString(), QStringLiteral("mt"),
+                               QStringLiteral("sql"));
         t->program().connectDialog.masterUser = QStringLiteral("mt");
         t->program().connectDialog.masterPassword = QStringLiteral("nope");
         QCOMPARE(connect(*t), -1);
@@ -176,11 +192,24 @@ private Q_SLOTS:
         QTest::addColumn<QList<Field>>("emptied");
         const QList<Field> all = {Field::TextMasterUsername, Field::TextMasterPassword,
                                   Field::TextRemoteUsername, Field::TextRemotePassword};
-        QTest::newRow("level 3") << "ben" << "ben3" << "mt" << "sql" << 566 << all;
-        QTest::newRow("master outside MT") << "carla" << "carla5" << "mt" << "sql" << 561 << all;
-        QTest::newRow("remote outside MT") << "mt" << "sql" << "carla" << "carla5" << 561
-                                           << QList<Field>{Field::TextRemoteUsername, Field::TextRemotePassword};
-        QTest::newRow("level 4 passes") << "anna" << "anna4" << "mt" << "sql" << 0 << QList<Field>{};
+        QTest::newRow("level 3") << "ben"
+                                 << "ben3"
+                                 << "mt"
+                                 << "sql" << 566 << all;
+        QTest::newRow("master outside MT") << "carla"
+                                           << "carla5"
+                                           << "mt"
+                                           << "sql" << 561 << all;
+        QTest::newRow("remote outside MT")
+            << "mt"
+            << "sql"
+            << "carla"
+            << "carla5" << 561
+            << QList<Field>{Field::TextRemoteUsername, Field::TextRemotePassword};
+        QTest::newRow("level 4 passes") << "anna"
+                                        << "anna4"
+                                        << "mt"
+                                        << "sql" << 0 << QList<Field>{};
     }
     void rightsAreChecked()
     {
@@ -222,7 +251,8 @@ private Q_SLOTS:
     {
         auto t = m_fixture.program();
         t->state().switchTransfer = true;
-        SessionFixture::typeIn(*t, QStringLiteral("carla"), QStringLiteral("carla5"), QStringLiteral("ben"), QStringLiteral("ben3"));
+        SessionFixture::typeIn(*t, QStringLiteral("carla"), QStringLiteral("carla5"),
+                               QStringLiteral("ben"), QStringLiteral("ben3"));
         QCOMPARE(connect(*t), -1);
         QVERIFY(t->ui.messages.isEmpty());
         QVERIFY(t->state().masterConnected && t->state().remoteConnected);
@@ -234,10 +264,12 @@ private Q_SLOTS:
     {
         m_fixture.workspace.openMaster()->exec(QStringLiteral("drop table qel_vr_scratch"));
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         QCOMPARE(connect(*t), -1);
         m_fixture.workspace.openMaster()->exec(
-            QStringLiteral("CREATE TABLE qel_vr_scratch (asset CHAR(80) COLLATE NOCASE,mtag CHAR(80) COLLATE NOCASE,xtag CHAR(80) COLLATE NOCASE)"));
+            QStringLiteral("CREATE TABLE qel_vr_scratch (asset CHAR(80) COLLATE NOCASE,mtag "
+                           "CHAR(80) COLLATE NOCASE,xtag CHAR(80) COLLATE NOCASE)"));
         QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(539)});
         QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
         QVERIFY(t->state().masterConnected && t->state().remoteConnected);
@@ -247,7 +279,8 @@ private Q_SLOTS:
     void theSameDataSourceTwiceAsksToExit()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         t->program().connectDialog.masterIndex = t->program().connectDialog.remoteIndex;
         t->ui.script = {Answer::No, Answer::No};
         QCOMPARE(connect(*t), -1);
@@ -257,20 +290,23 @@ private Q_SLOTS:
         QVERIFY(!t->program().menus.isEnabled(MenuId::mnuNewRecords) ||
                 !t->program().menus.isEnabled(MenuId::mnuGetDatabase));
         t->ui.script = {Answer::Yes};
-        QCOMPARE([&] {
-            try {
-                t->program().mainMenu.UpdateMenuStatus();
-            } catch (const ProgramExit& exit) {
-                return exit.code();
-            }
-            return -1;
-        }(), 0);
+        QCOMPARE(
+            [&] {
+                try {
+                    t->program().mainMenu.UpdateMenuStatus();
+                } catch (const ProgramExit& exit) {
+                    return exit.code();
+                }
+                return -1;
+            }(),
+            0);
     }
 
     void userNamesInStatementsHaveTheirQuotesDoubled()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         QCOMPARE(connect(*t), -1);
         m_fixture.log().clear();
         t->state().masterUser = QStringLiteral("o'brien");

@@ -15,7 +15,10 @@ class TestFirstTime : public QObject
     SessionFixture m_fixture{TestWorkspace::small(DemoOptions::Remote::Unprepared)};
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+    }
 
     void onlyTheOwnerMayPrepareIt_data()
     {
@@ -23,10 +26,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("masterPassword");
         QTest::addColumn<QString>("expectMasterUser");
         QTest::addColumn<QList<Field>>("first");
-        QTest::newRow("master not mt") << "anna" << "anna4" << "mt"
-                                       << QList<Field>{Field::TextMasterPassword, Field::TextRemotePassword, Field::CommandDoItAll};
-        QTest::newRow("master mt") << "MT" << "sql" << "MT"
-                                   << QList<Field>{Field::TextRemotePassword, Field::CommandDoItAll};
+        QTest::newRow("master not mt")
+            << "anna"
+            << "anna4"
+            << "mt"
+            << QList<Field>{Field::TextMasterPassword, Field::TextRemotePassword,
+                            Field::CommandDoItAll};
+        QTest::newRow("master mt")
+            << "MT"
+            << "sql"
+            << "MT" << QList<Field>{Field::TextRemotePassword, Field::CommandDoItAll};
     }
     void onlyTheOwnerMayPrepareIt()
     {
@@ -35,7 +44,8 @@ private Q_SLOTS:
         QFETCH(QString, expectMasterUser);
         QFETCH(QList<Field>, first);
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, masterUser, masterPassword, QStringLiteral("ben"), QStringLiteral("ben3"));
+        SessionFixture::typeIn(*t, masterUser, masterPassword, QStringLiteral("ben"),
+                               QStringLiteral("ben3"));
         t->program().connectCommands.ConnectToDatabases();
         QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(541)});
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
@@ -51,7 +61,8 @@ private Q_SLOTS:
     void theOwnerIsLedIntoCreatingTheRemoteDatabase()
     {
         auto t = m_fixture.program();
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(FirstTime(t->program()) == false); // not connected yet: no answer, no first time
         bool creationAsked = false;
         try {
@@ -68,7 +79,8 @@ private Q_SLOTS:
     {
         auto t = m_fixture.program();
         t->state().switchTransAll = true;
-        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         try {
             t->program().connectCommands.ConnectToDatabases();
         } catch (const NotAvailable&) {

@@ -14,18 +14,28 @@ class TestFormConnect : public QObject
 
     SessionFixture m_fixture;
 
-    static QString focused() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
+    static QString focused()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+    }
 
     void tabOrderAndFocusFollowTheForm()
     {
         auto t = m_fixture.program();
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterDatasource"), QStringLiteral("VarrowMaster"));
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteDatasource"), QStringLiteral("VarrowRemote"));
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("MasterUsername"), QStringLiteral("mt"));
-        SaveRegSetting(t->program(), QStringLiteral("Configuration"), QStringLiteral("RemoteUsername"), QStringLiteral("mt"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("MasterDatasource"), QStringLiteral("VarrowMaster"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("RemoteDatasource"), QStringLiteral("VarrowRemote"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("MasterUsername"), QStringLiteral("mt"));
+        SaveRegSetting(t->program(), QStringLiteral("Configuration"),
+                       QStringLiteral("RemoteUsername"), QStringLiteral("mt"));
         t->program().connectDialog.load();
         FormConnect window(t->program());
         window.show();
@@ -34,7 +44,8 @@ private Q_SLOTS:
 
         // With saved choices, input starts in the master password.
         QCOMPARE(focused(), QStringLiteral("TextMasterPassword"));
-        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("TextMasterUsername"))->text(), QStringLiteral("mt"));
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("TextMasterUsername"))->text(),
+                 QStringLiteral("mt"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("sql"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(focused(), QStringLiteral("TextRemotePassword"));
@@ -45,8 +56,10 @@ private Q_SLOTS:
         // A refused remote login empties the remote password and puts the cursor there.
         window.findChild<QPushButton*>(QStringLiteral("CommandConnect"))->click();
         QCOMPARE(t->ui.texts().size(), 1);
-        QVERIFY(window.findChild<QLineEdit*>(QStringLiteral("TextRemotePassword"))->text().isEmpty());
-        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("TextMasterPassword"))->text(), QStringLiteral("sql"));
+        QVERIFY(
+            window.findChild<QLineEdit*>(QStringLiteral("TextRemotePassword"))->text().isEmpty());
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("TextMasterPassword"))->text(),
+                 QStringLiteral("sql"));
         QCOMPARE(focused(), QStringLiteral("TextRemotePassword"));
     }
 };

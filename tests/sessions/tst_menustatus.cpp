@@ -18,7 +18,8 @@ class TestMenuStatus : public QObject
     {
         auto remote = m_fixture.workspace.openRemote();
         remote->exec(QStringLiteral("delete from qel_vr_log"));
-        remote->exec(QStringLiteral("insert into qel_vr_log select * from log_kept where ") + condition);
+        remote->exec(QStringLiteral("insert into qel_vr_log select * from log_kept where ") +
+                     condition);
     }
 
     MenuModel& menus() { return m_t->program().menus; }
@@ -37,7 +38,8 @@ private Q_SLOTS:
     {
         m_fixture.workspace.openMaster()->exec(QStringLiteral("delete from qel_vr_transfer_log"));
         m_t = m_fixture.program();
-        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         m_t->program().connectCommands.ConnectToDatabases();
         QVERIFY(m_t->ui.messages.isEmpty());
     }
@@ -46,9 +48,11 @@ private Q_SLOTS:
     {
         keepOnly(QStringLiteral("0"));
         m_t->program().mainMenu.UpdateMenuStatus();
-        for (MenuId id : {MenuId::mnuNewRecords, MenuId::mnuVRLog, MenuId::mnuRunCounter, MenuId::mnuTrans})
+        for (MenuId id :
+             {MenuId::mnuNewRecords, MenuId::mnuVRLog, MenuId::mnuRunCounter, MenuId::mnuTrans})
             QVERIFY(!menus().isEnabled(id));
-        for (MenuId id : {MenuId::mnuTransfer, MenuId::mnuGetDatabase, MenuId::mnuReLogin, MenuId::mnuAdministration})
+        for (MenuId id : {MenuId::mnuTransfer, MenuId::mnuGetDatabase, MenuId::mnuReLogin,
+                          MenuId::mnuAdministration})
             QVERIFY(menus().isEnabled(id));
         QVERIFY(!m_t->state().newRecordsPending && !m_t->state().modifiedRecordsPending);
     }
@@ -77,14 +81,16 @@ private Q_SLOTS:
         QVERIFY(!m_fixture.log().textsContaining(QStringLiteral("set sync_date=now(*)")).isEmpty());
         QVERIFY(!m_t->state().modifiedRecordsPending);
         QVERIFY(!menus().isEnabled(MenuId::mnuNewRecords));
-        QVERIFY(menus().isEnabled(MenuId::mnuTrans)); // the run is in this workstation's history now
+        QVERIFY(
+            menus().isEnabled(MenuId::mnuTrans)); // the run is in this workstation's history now
         QVERIFY(!m_t->ui.isBusy());
     }
 
     void stampedRowsAreNotPending()
     {
         keepOnly(QStringLiteral("1"));
-        m_fixture.workspace.openRemote()->exec(QStringLiteral("update qel_vr_log set sync_date='2011-06-14 10:00:00.000'"));
+        m_fixture.workspace.openRemote()->exec(
+            QStringLiteral("update qel_vr_log set sync_date='2011-06-14 10:00:00.000'"));
         m_t->program().mainMenu.UpdateMenuStatus();
         QVERIFY(!m_t->state().newRecordsPending && !m_t->state().modifiedRecordsPending);
     }
@@ -95,8 +101,12 @@ private Q_SLOTS:
         m_t->program().mainMenu.UpdateMenuStatus();
         QVERIFY(!menus().isEnabled(MenuId::mnuTrans));
         auto master = m_fixture.workspace.openMaster();
-        master->exec(QStringLiteral("insert into qel_vr_transfer_log(host_name,user_name,start_time,transfer_type) values('") +
-                        m_t->state().remoteMachineName + QStringLiteral("','mt','2011-06-14 10:00:00','Synchronize')"));
+        master->exec(
+            QStringLiteral(
+                "insert into qel_vr_transfer_log(host_name,user_name,start_time,transfer_type) "
+                "values('") +
+            m_t->state().remoteMachineName +
+            QStringLiteral("','mt','2011-06-14 10:00:00','Synchronize')"));
         m_t->program().mainMenu.UpdateMenuStatus();
         master->exec(QStringLiteral("delete from qel_vr_transfer_log"));
         QVERIFY(menus().isEnabled(MenuId::mnuTrans));
@@ -105,7 +115,8 @@ private Q_SLOTS:
     void theMasterLogIsEmptiedOnEveryRecount()
     {
         auto master = m_fixture.workspace.openMaster();
-        master->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,action,event_date) values('stray','INVENTORY','INS','2011-06-14 10:00:00.000')"));
+        master->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,action,event_date) "
+                                    "values('stray','INVENTORY','INS','2011-06-14 10:00:00.000')"));
         m_t->program().mainMenu.UpdateMenuStatus();
         QCOMPARE(master->scalar(QStringLiteral("select count(*) from qel_vr_log")).toInt(), 0);
     }

@@ -81,7 +81,10 @@ class TestSessions : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+    }
     void cleanup()
     {
         QFile::remove(AdminCredentials::filePath());
@@ -117,7 +120,9 @@ private Q_SLOTS:
 
     void aConnectionOpeningAtTheLastCheckCounts()
     {
-        m_fixture.faults().failOpen(DbError(-103, QStringLiteral("Invalid user ID or password"))).times = 9;
+        m_fixture.faults()
+            .failOpen(DbError(-103, QStringLiteral("Invalid user ID or password")))
+            .times = 9;
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(ConnectToRemote(t.program()));
@@ -129,7 +134,8 @@ private Q_SLOTS:
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
-        QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(QLatin1String("UID=MT;PWD=sql")));
+        QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(
+            QLatin1String("UID=MT;PWD=sql")));
     }
 
     void otherUsersNeedTheCredentialsFile()
@@ -187,7 +193,8 @@ private Q_SLOTS:
     void aPasswordTheEngineQuotesIsMasked()
     {
         const QString password = QStringLiteral("Zq7-never-shown");
-        m_fixture.workspace.openRemote()->scalar(QStringLiteral("select varrow_set_login('field', ?)"), {password});
+        m_fixture.workspace.openRemote()->scalar(
+            QStringLiteral("select varrow_set_login('field', ?)"), {password});
         OdbcConnectionFactory careless([](const QString& dbmsName) -> std::unique_ptr<Dialect> {
             return std::make_unique<CarelessDialect>(makeDialect(dbmsName));
         });
@@ -211,7 +218,8 @@ private Q_SLOTS:
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString logged = QString::fromUtf8(log.readAll());
         for (const QString& text : {shown, logged}) {
-            QVERIFY2(text.contains(QLatin1String("Reconnect as UID=field;PWD=******** failed")), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1String("Reconnect as UID=field;PWD=******** failed")),
+                     qPrintable(text));
             QVERIFY2(!text.contains(password), qPrintable(text));
         }
     }

@@ -2,8 +2,8 @@
 #include "db/ConnectionString.h"
 #include "db/OdbcConnection.h"
 #include "tests/support/OdbcTestConfig.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QRegularExpression>
 #include <QSysInfo>

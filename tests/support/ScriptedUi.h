@@ -13,11 +13,11 @@ class ScriptedUi : public Ui
 {
 public:
     QList<Message> messages;
-    QList<Answer> script;            // consumed in order
-    QList<Window> shown;             // every show request, in order
+    QList<Answer> script; // consumed in order
+    QList<Window> shown;  // every show request, in order
     QSet<Window> open;
     int yields = 0;
-    std::function<void()> onYield;   // lets a test act "during" long work
+    std::function<void()> onYield; // lets a test act "during" long work
 
     Answer message(const Message& message) override;
     void setBusy(bool busy) override { m_busy = busy; }

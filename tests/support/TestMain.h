@@ -25,8 +25,7 @@ namespace testsupport {
 
 // Runs one slot call and turns an exception that escapes it into a failure of the test
 // function Qt Test is running.
-template <class Call>
-void failOnEscape(Call call)
+template <class Call> void failOnEscape(Call call)
 {
     QByteArray why;
     try {
@@ -41,8 +40,8 @@ void failOnEscape(Call call)
     } catch (const std::exception& error) {
         int status = 0;
         char* name = abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status);
-        why = QByteArray(status == 0 ? name : typeid(error).name()) + " escaped the test: " +
-              error.what();
+        why = QByteArray(status == 0 ? name : typeid(error).name()) +
+              " escaped the test: " + error.what();
         std::free(name);
     } catch (...) {
         why = "An exception of unknown type escaped the test";
@@ -54,8 +53,7 @@ void failOnEscape(Call call)
 // invoked through failOnEscape. Qt Test finds and invokes slots through metaObject(), and a
 // meta-object's static_metacall is what runs an invoked method, so a copy of the class's
 // meta-object with that one entry replaced is all it takes.
-template <class TestClass>
-class Guarded final : public TestClass
+template <class TestClass> class Guarded final : public TestClass
 {
 public:
     const QMetaObject* metaObject() const override
@@ -71,7 +69,8 @@ public:
 private:
     static void guardedCall(QObject* object, QMetaObject::Call call, int index, void** arguments)
     {
-        failOnEscape([&] { TestClass::staticMetaObject.d.static_metacall(object, call, index, arguments); });
+        failOnEscape(
+            [&] { TestClass::staticMetaObject.d.static_metacall(object, call, index, arguments); });
     }
 };
 

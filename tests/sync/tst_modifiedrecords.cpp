@@ -29,15 +29,23 @@ class TestModifiedRecords : public QObject
     // Runs SQL on a database file directly, the stand-in's extension loaded.
     void onRemote(const QString& sql) { m_fixture.workspace.openRemote()->exec(sql); }
     void onMaster(const QString& sql) { m_fixture.workspace.openMaster()->exec(sql); }
-    QString remoteValue(const QString& sql) { return m_fixture.workspace.openRemote()->scalar(sql).toString(); }
-    QString masterValue(const QString& sql) { return m_fixture.workspace.openMaster()->scalar(sql).toString(); }
+    QString remoteValue(const QString& sql)
+    {
+        return m_fixture.workspace.openRemote()->scalar(sql).toString();
+    }
+    QString masterValue(const QString& sql)
+    {
+        return m_fixture.workspace.openMaster()->scalar(sql).toString();
+    }
 
     // A record of the master, written as one short text: what a test compares before/after.
     QString masterRow(const QString& table, const QString& key, const QString& columns)
     {
         auto master = m_fixture.workspace.openMaster();
         QStringList values;
-        for (const QVariant& v : master->rows(QStringLiteral("select %1 from %2 where %3").arg(columns, table, key)).value(0))
+        for (const QVariant& v :
+             master->rows(QStringLiteral("select %1 from %2 where %3").arg(columns, table, key))
+                 .value(0))
             values << (v.isNull() ? QStringLiteral("NULL") : v.toString());
         return values.join(QLatin1Char('|'));
     }
@@ -49,7 +57,8 @@ class TestModifiedRecords : public QObject
     void signIn()
     {
         m_t = m_fixture.program();
-        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"), QStringLiteral("sql"));
+        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
         program().connectCommands.ConnectToDatabases();
         QVERIFY(m_t->state().masterConnected && m_t->state().remoteConnected);
         m_fixture.log().clear();
@@ -61,7 +70,12 @@ class TestModifiedRecords : public QObject
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
     }
 
-    int historyRows() { return masterValue(QStringLiteral("select count(*) from qel_vr_transfer_log where transfer_type='Synchronize'")).toInt(); }
+    int historyRows()
+    {
+        return masterValue(QStringLiteral("select count(*) from qel_vr_transfer_log where "
+                                          "transfer_type='Synchronize'"))
+            .toInt();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -75,7 +89,8 @@ private Q_SLOTS:
     {
         copyOver(files().masterFile + QStringLiteral(".orig"), files().masterFile);
         copyOver(files().remoteFile + QStringLiteral(".orig"), files().remoteFile);
-        QFile::remove(QFileInfo(files().remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
+        QFile::remove(QFileInfo(files().remoteFile).absolutePath() +
+                      QStringLiteral("/syncerr.log"));
         m_fixture.faults().clear();
     }
 
@@ -99,34 +114,53 @@ private Q_SLOTS:
             const QString x = c[1].toString().replace(QLatin1Char('\''), QStringLiteral("''"));
             const QString xa = c[2].toString().replace(QLatin1Char('\''), QStringLiteral("''"));
             QString table = family.toLower(), column = c[3].toString(), key;
-            if (family == QLatin1String("INVENTORY")) key = QStringLiteral("mtag='%1'").arg(x);
-            else if (family == QLatin1String("CALIBRATION")) key = QStringLiteral("ctag='%1'").arg(x);
-            else if (family == QLatin1String("STANDARDS")) key = QStringLiteral("ctag='%1' and c2430='%2'").arg(x, xa);
-            else if (family == QLatin1String("CALRESULTS")) key = QStringLiteral("ctag='%1' and c2502='%2'").arg(x, xa);
-            else if (family.startsWith(QLatin1String("RESULTS"))) key = QStringLiteral("ctag='%1' and row_num='%2'").arg(x, xa);
-            else if (family == QLatin1String("LOCATION")) key = QStringLiteral("ltag='%1'").arg(x);
-            else if (family == QLatin1String("REPAIR")) key = QStringLiteral("rtag='%1'").arg(x);
-            else if (family == QLatin1String("CUSTOMERS")) key = QStringLiteral("ktag='%1'").arg(x);
-            else if (family == QLatin1String("VALFIELD")) { column = c[2].toString(); key = QStringLiteral("fldnum='%1'").arg(x); }
-            else { // VALLINKDATA: the new value travels in the log
-                QCOMPARE(masterRow(QStringLiteral("vallinkdata"), QStringLiteral("root='%1' and rootdata='%2'").arg(x, c[4].toString()), column),
-                         c[2].toString());
+            if (family == QLatin1String("INVENTORY"))
+                key = QStringLiteral("mtag='%1'").arg(x);
+            else if (family == QLatin1String("CALIBRATION"))
+                key = QStringLiteral("ctag='%1'").arg(x);
+            else if (family == QLatin1String("STANDARDS"))
+                key = QStringLiteral("ctag='%1' and c2430='%2'").arg(x, xa);
+            else if (family == QLatin1String("CALRESULTS"))
+                key = QStringLiteral("ctag='%1' and c2502='%2'").arg(x, xa);
+            else if (family.startsWith(QLatin1String("RESULTS")))
+                key = QStringLiteral("ctag='%1' and row_num='%2'").arg(x, xa);
+            else if (family == QLatin1String("LOCATION"))
+                key = QStringLiteral("ltag='%1'").arg(x);
+            else if (family == QLatin1String("REPAIR"))
+                key = QStringLiteral("rtag='%1'").arg(x);
+            else if (family == QLatin1String("CUSTOMERS"))
+                key = QStringLiteral("ktag='%1'").arg(x);
+            else if (family == QLatin1String("VALFIELD")) {
+                column = c[2].toString();
+                key = QStringLiteral("fldnum='%1'").arg(x);
+            } else { // VALLINKDATA: the new value travels in the log
+                QCOMPARE(
+                    masterRow(QStringLiteral("vallinkdata"),
+                              QStringLiteral("root='%1' and rootdata='%2'").arg(x, c[4].toString()),
+                              column),
+                    c[2].toString());
                 ++checked;
                 continue;
             }
-            const QString query = QStringLiteral("select group_concat(coalesce(quote(%1),'NULL'),'|') from (select %1 from %2 where %3 order by rowid)").arg(column, table, key);
+            const QString query =
+                QStringLiteral("select group_concat(coalesce(quote(%1),'NULL'),'|') from (select "
+                               "%1 from %2 where %3 order by rowid)")
+                    .arg(column, table, key);
             QCOMPARE(masterValue(query), remoteValue(query));
             ++checked;
         }
         QCOMPARE(checked, changes.size());
-        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
         QCOMPARE(historyRows(), before + 1);
         QVERIFY(syncErrors().isEmpty());
         QVERIFY(m_t->ui.messages.isEmpty());
         QCOMPARE(sheet().text(QStringLiteral("Function")), program().phrase(409));
         QCOMPARE(sheet().text(QStringLiteral("Progress")), program().phrase(410));
-        QCOMPARE(sheet().number(QStringLiteral("Minsttotal")), sheet().number(QStringLiteral("Mtotal")));
-        QCOMPARE(m_t->state().modifiedRecordTotal, qint32(sheet().number(QStringLiteral("Minsttotal"))));
+        QCOMPARE(sheet().number(QStringLiteral("Minsttotal")),
+                 sheet().number(QStringLiteral("Mtotal")));
+        QCOMPARE(m_t->state().modifiedRecordTotal,
+                 qint32(sheet().number(QStringLiteral("Minsttotal"))));
     }
 
     void nothingPendingStillWritesTheHistory()
@@ -134,20 +168,25 @@ private Q_SLOTS:
         onRemote(QStringLiteral("delete from qel_vr_log"));
         signIn();
         TransferModifiedRecords(program());
-        const QString newest = QStringLiteral("select %1 from qel_vr_transfer_log where rowid=(select max(rowid) from qel_vr_transfer_log)");
-        QCOMPARE(masterValue(newest.arg(QStringLiteral("transfer_type||' '||num_mods||' '||inv_mod||' '||comments"))),
+        const QString newest = QStringLiteral("select %1 from qel_vr_transfer_log where "
+                                              "rowid=(select max(rowid) from qel_vr_transfer_log)");
+        QCOMPARE(masterValue(newest.arg(
+                     QStringLiteral("transfer_type||' '||num_mods||' '||inv_mod||' '||comments"))),
                  QStringLiteral("Synchronize 0 0 ") + program().phrase(243));
         QCOMPARE(sheet().text(QStringLiteral("Mtotal")), QStringLiteral("0"));
         const QStringList texts = m_fixture.log().texts();
-        QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log where sync_date is not null;commit;"
-                                              "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit")));
-        QVERIFY(texts.contains(QStringLiteral("select count(*) from mt.qel_vr_log where sync_date is null and action='UPD'")));
+        QVERIFY(texts.contains(QStringLiteral(
+            "delete from mt.qel_vr_log where sync_date is not null;commit;"
+            "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit")));
+        QVERIFY(texts.contains(QStringLiteral(
+            "select count(*) from mt.qel_vr_log where sync_date is null and action='UPD'")));
     }
 
     // One row of every family, statement by statement: read, write, mark.
     void statementsOfEveryFamily()
     {
-        onRemote(QStringLiteral("delete from qel_vr_log where rowid not in (select min(rowid) from qel_vr_log group by affected_table)"));
+        onRemote(QStringLiteral("delete from qel_vr_log where rowid not in (select min(rowid) from "
+                                "qel_vr_log group by affected_table)"));
         signIn();
         TransferModifiedRecords(program());
         const QStringList texts = m_fixture.log().texts();
@@ -161,45 +200,84 @@ private Q_SLOTS:
             return false;
         };
         const QString key = QStringLiteral("'[^']*'");
-        const QString mark = QStringLiteral("update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag=") + key;
-        QVERIFY(has(QStringLiteral("select xtag,affected_column from mt\\.qel_vr_log where sync_date is null and affected_table='INVENTORY' and action='UPD' order by event_date")));
-        QVERIFY(has(QStringLiteral("select xtag,xtag_additional,affected_column from mt\\.qel_vr_log where sync_date is null and affected_table='CALRESULTS' and action='UPD'")));
-        QVERIFY(has(QStringLiteral("select xtag,affected_column,xtag_additional,i4201 from mt\\.qel_vr_log where sync_date is null and affected_table='VALLINKDATA' and action='UPD'")));
-        QVERIFY(has(QStringLiteral("select count\\(xtag\\) from mt\\.qel_vr_log where sync_date is null and action='UPD' and affected_table='RESULTS_RAW'")));
+        const QString mark =
+            QStringLiteral("update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag=") + key;
+        QVERIFY(has(QStringLiteral(
+            "select xtag,affected_column from mt\\.qel_vr_log where sync_date is null and "
+            "affected_table='INVENTORY' and action='UPD' order by event_date")));
+        QVERIFY(has(
+            QStringLiteral("select xtag,xtag_additional,affected_column from mt\\.qel_vr_log where "
+                           "sync_date is null and affected_table='CALRESULTS' and action='UPD'")));
+        QVERIFY(has(QStringLiteral(
+            "select xtag,affected_column,xtag_additional,i4201 from mt\\.qel_vr_log where "
+            "sync_date is null and affected_table='VALLINKDATA' and action='UPD'")));
+        QVERIFY(has(QStringLiteral("select count\\(xtag\\) from mt\\.qel_vr_log where sync_date is "
+                                   "null and action='UPD' and affected_table='RESULTS_RAW'")));
         for (const char* t : {"inventory", "calibration", "location", "repair"}) {
-            QVERIFY(has(QStringLiteral("select (\\w+|cast\\(\\w+ AS char\\(32767\\)\\)) from MT\\.%1 where \\wtag=%2").arg(QLatin1String(t), key)));
-            QVERIFY(has(QStringLiteral("update MT\\.%1 set \\w+=.* where \\wtag=%2;commit").arg(QLatin1String(t), key)));
+            QVERIFY(has(
+                QStringLiteral(
+                    "select (\\w+|cast\\(\\w+ AS char\\(32767\\)\\)) from MT\\.%1 where \\wtag=%2")
+                    .arg(QLatin1String(t), key)));
+            QVERIFY(has(QStringLiteral("update MT\\.%1 set \\w+=.* where \\wtag=%2;commit")
+                            .arg(QLatin1String(t), key)));
         }
         QVERIFY(has(QStringLiteral("select \\w+ from MT\\.customers where ktag=") + key));
-        QVERIFY(has(QStringLiteral("select \\w+ from MT\\.standards where ctag=%1 and c2430=%1").arg(key)));
-        QVERIFY(has(QStringLiteral("update MT\\.calresults set \\w+=.* where ctag=%1 and c2502=%1;commit").arg(key)));
-        QVERIFY(has(QStringLiteral("update MT\\.results_raw set \\w+=.* where ctag=%1 and row_num=%1;commit").arg(key)));
+        QVERIFY(has(
+            QStringLiteral("select \\w+ from MT\\.standards where ctag=%1 and c2430=%1").arg(key)));
+        QVERIFY(has(
+            QStringLiteral("update MT\\.calresults set \\w+=.* where ctag=%1 and c2502=%1;commit")
+                .arg(key)));
+        QVERIFY(has(QStringLiteral(
+                        "update MT\\.results_raw set \\w+=.* where ctag=%1 and row_num=%1;commit")
+                        .arg(key)));
         QVERIFY(has(QStringLiteral("select val,\\w+ from mt\\.valfield where fldnum=") + key));
-        QVERIFY(has(QStringLiteral("update mt\\.valfield set \\w+=.* where fldnum=%1 and val=%1;commit").arg(key)));
-        QVERIFY(has(QStringLiteral("update mt\\.vallinkdata set \\w+=%1 where root=%1 and rootdata=%1;commit").arg(key)));
+        QVERIFY(
+            has(QStringLiteral("update mt\\.valfield set \\w+=.* where fldnum=%1 and val=%1;commit")
+                    .arg(key)));
+        QVERIFY(has(QStringLiteral(
+                        "update mt\\.vallinkdata set \\w+=%1 where root=%1 and rootdata=%1;commit")
+                        .arg(key)));
         QVERIFY(has(mark + QStringLiteral(";commit")));
         QVERIFY(has(mark + QStringLiteral(" and xtag_additional=%1;commit").arg(key)));
-        QVERIFY(has(mark + QStringLiteral(" and xtag_additional=%1 and affected_table='RESULTS';commit").arg(key)));
+        QVERIFY(
+            has(mark + QStringLiteral(" and xtag_additional=%1 and affected_table='RESULTS';commit")
+                           .arg(key)));
         QVERIFY(has(mark + QStringLiteral(" and affected_column=%1;commit").arg(key)));
-        QVERIFY(has(QStringLiteral("insert into mt\\.qel_vr_transfer_log\\(host_name,user_name,start_time,transfer_type,num_records,num_mods,stop_time,"
-                                   "inv_new,cal_new,resc_new,resf_new,resr_new,std_new,loc_new,rep_new,cus_new,"
-                                   "inv_mod,cal_mod,loc_mod,rep_mod,cus_mod,user_account,comments\\)values\\("
-                                   "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','9','[0-9: -]{19}',"
-                                   "('0',){9}'1','1','1','1','1','[^']+','Transferred Modified Records To The Master Database'\\);commit")));
+        QVERIFY(has(QStringLiteral(
+            "insert into "
+            "mt\\.qel_vr_transfer_log\\(host_name,user_name,start_time,transfer_type,num_records,"
+            "num_mods,stop_time,"
+            "inv_new,cal_new,resc_new,resf_new,resr_new,std_new,loc_new,rep_new,cus_new,"
+            "inv_mod,cal_mod,loc_mod,rep_mod,cus_mod,user_account,comments\\)values\\("
+            "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','9','[0-9: -]{19}',"
+            "('0',){9}'1','1','1','1','1','[^']+','Transferred Modified Records To The Master "
+            "Database'\\);commit")));
     }
 
     // The record is gone from the remote: nothing is written, the entry is marked and is
     // not counted.
     void aRecordDeletedOnTheRemoteIsNotCarried()
     {
-        const QString mtag = remoteValue(QStringLiteral("select xtag from qel_vr_log where affected_table='INVENTORY' limit 1"));
-        const int rows = remoteValue(QStringLiteral("select count(*) from qel_vr_log where affected_table='INVENTORY' and xtag='%1'").arg(mtag)).toInt();
-        const int all = remoteValue(QStringLiteral("select count(*) from qel_vr_log where affected_table='INVENTORY'")).toInt();
-        onRemote(QStringLiteral("update dbconfig set dbremote=0; delete from inventory where mtag='%1'; update dbconfig set dbremote=1").arg(mtag));
-        const QString kept = masterRow(QStringLiteral("inventory"), QStringLiteral("mtag='%1'").arg(mtag), QStringLiteral("*"));
+        const QString mtag = remoteValue(
+            QStringLiteral("select xtag from qel_vr_log where affected_table='INVENTORY' limit 1"));
+        const int rows = remoteValue(QStringLiteral("select count(*) from qel_vr_log where "
+                                                    "affected_table='INVENTORY' and xtag='%1'")
+                                         .arg(mtag))
+                             .toInt();
+        const int all =
+            remoteValue(
+                QStringLiteral("select count(*) from qel_vr_log where affected_table='INVENTORY'"))
+                .toInt();
+        onRemote(QStringLiteral("update dbconfig set dbremote=0; delete from inventory where "
+                                "mtag='%1'; update dbconfig set dbremote=1")
+                     .arg(mtag));
+        const QString kept = masterRow(QStringLiteral("inventory"),
+                                       QStringLiteral("mtag='%1'").arg(mtag), QStringLiteral("*"));
         signIn();
         TransferModifiedRecords(program());
-        QCOMPARE(masterRow(QStringLiteral("inventory"), QStringLiteral("mtag='%1'").arg(mtag), QStringLiteral("*")), kept);
+        QCOMPARE(masterRow(QStringLiteral("inventory"), QStringLiteral("mtag='%1'").arg(mtag),
+                           QStringLiteral("*")),
+                 kept);
         QCOMPARE(sheet().number(QStringLiteral("Minvnumber")), double(all - rows));
         QCOMPARE(sheet().number(QStringLiteral("Mtotalinv")), double(all));
         QVERIFY(syncErrors().isEmpty());
@@ -208,48 +286,65 @@ private Q_SLOTS:
     // The master never had the record: the write changes nothing and is no failure.
     void aKeyTheMasterLacksCountsAsCarried()
     {
-        onRemote(QStringLiteral("update dbconfig set dbremote=0;"
-                                "insert into inventory(mtag,i4201,i4206,i4207,i4208,i4215) values('ONLY-FIELD','A-ONLY-FIELD','A',0,12,0);"
-                                "delete from qel_vr_log;"
-                                "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
-                                "values('ONLY-FIELD','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000');"
-                                "update dbconfig set dbremote=1"));
+        onRemote(QStringLiteral(
+            "update dbconfig set dbremote=0;"
+            "insert into inventory(mtag,i4201,i4206,i4207,i4208,i4215) "
+            "values('ONLY-FIELD','A-ONLY-FIELD','A',0,12,0);"
+            "delete from qel_vr_log;"
+            "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+            "values('ONLY-FIELD','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000');"
+            "update dbconfig set dbremote=1"));
         signIn();
         TransferModifiedRecords(program());
         QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("1"));
-        QCOMPARE(masterValue(QStringLiteral("select count(*) from inventory where mtag='ONLY-FIELD'")), QStringLiteral("0"));
+        QCOMPARE(
+            masterValue(QStringLiteral("select count(*) from inventory where mtag='ONLY-FIELD'")),
+            QStringLiteral("0"));
         QVERIFY(syncErrors().isEmpty());
-        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
     }
 
     // Keys with a quote in them are carried like any other (their quotes doubled).
     void aKeyWithAQuoteIsCarried()
     {
-        onRemote(QStringLiteral("update dbconfig set dbremote=0;"
-                                "insert into inventory(mtag,i4201,i4202,i4206,i4207,i4208,i4215) values('O''NEIL-01','A-ONEIL','field value','A',0,12,0);"
-                                "delete from qel_vr_log;"
-                                "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
-                                "values('O''NEIL-01','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000');"
-                                "update dbconfig set dbremote=1"));
-        onMaster(QStringLiteral("insert into inventory(mtag,i4201,i4202,i4206,i4207,i4208,i4215) values('O''NEIL-01','A-ONEIL','old value','A',0,12,0)"));
+        onRemote(QStringLiteral(
+            "update dbconfig set dbremote=0;"
+            "insert into inventory(mtag,i4201,i4202,i4206,i4207,i4208,i4215) "
+            "values('O''NEIL-01','A-ONEIL','field value','A',0,12,0);"
+            "delete from qel_vr_log;"
+            "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+            "values('O''NEIL-01','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000');"
+            "update dbconfig set dbremote=1"));
+        onMaster(QStringLiteral("insert into inventory(mtag,i4201,i4202,i4206,i4207,i4208,i4215) "
+                                "values('O''NEIL-01','A-ONEIL','old value','A',0,12,0)"));
         signIn();
         TransferModifiedRecords(program());
-        QCOMPARE(masterValue(QStringLiteral("select i4202 from inventory where mtag='O''NEIL-01'")), QStringLiteral("field value"));
+        QCOMPARE(masterValue(QStringLiteral("select i4202 from inventory where mtag='O''NEIL-01'")),
+                 QStringLiteral("field value"));
         QVERIFY(syncErrors().isEmpty());
-        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
     }
 
     // A validation field's description change is carried value by value: the other values
     // of the field keep their own descriptions.
     void aValidationFieldKeepsEachValuesOwnText()
     {
-        const QString fldnum = remoteValue(QStringLiteral("select xtag from qel_vr_log where affected_table='VALFIELD' and action='UPD'"));
+        const QString fldnum = remoteValue(QStringLiteral(
+            "select xtag from qel_vr_log where affected_table='VALFIELD' and action='UPD'"));
         QVERIFY(!fldnum.isEmpty());
         signIn();
         TransferModifiedRecords(program());
-        const QString query = QStringLiteral("select group_concat(val||'='||coalesce(valdesc,''),'|') from (select * from valfield where fldnum='%1' order by val)").arg(fldnum);
+        const QString query =
+            QStringLiteral("select group_concat(val||'='||coalesce(valdesc,''),'|') from (select * "
+                           "from valfield where fldnum='%1' order by val)")
+                .arg(fldnum);
         QCOMPARE(masterValue(query), remoteValue(query));
-        QVERIFY(masterValue(QStringLiteral("select count(distinct valdesc) from valfield where fldnum='%1'").arg(fldnum)).toInt() > 1);
+        QVERIFY(masterValue(
+                    QStringLiteral("select count(distinct valdesc) from valfield where fldnum='%1'")
+                        .arg(fldnum))
+                    .toInt() > 1);
     }
 
     // Schema version 6: the results tables take no part; their boxes keep what they held, and
@@ -264,26 +359,36 @@ private Q_SLOTS:
         sheet().setText(QStringLiteral("Mtotalrrs"), QStringLiteral("8"));
         // Entries of results that share their key with a carried calibration are marked with
         // it; the others stay pending.
-        const int dropped = remoteValue(QStringLiteral(
-            "select count(*) from qel_vr_log where affected_table like 'RESULTS%' and xtag not in "
-            "(select xtag from qel_vr_log where affected_table in ('INVENTORY','CALIBRATION','LOCATION','REPAIR','CUSTOMERS','VALFIELD'))")).toInt();
+        const int dropped =
+            remoteValue(
+                QStringLiteral(
+                    "select count(*) from qel_vr_log where affected_table like 'RESULTS%' and xtag "
+                    "not in "
+                    "(select xtag from qel_vr_log where affected_table in "
+                    "('INVENTORY','CALIBRATION','LOCATION','REPAIR','CUSTOMERS','VALFIELD'))"))
+                .toInt();
         QVERIFY(dropped > 0);
         TransferModifiedRecords(program());
         QCOMPARE(sheet().text(QStringLiteral("Mfrsnumber")), QStringLiteral("7"));
         QCOMPARE(sheet().text(QStringLiteral("Mtotalrrs")), QStringLiteral("8"));
-        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("affected_table='RESULTS'")).isEmpty());
+        QVERIFY(
+            m_fixture.log().textsContaining(QStringLiteral("affected_table='RESULTS'")).isEmpty());
         // Nothing pending is deleted silently.
-        QCOMPARE(syncErrors().count(QStringLiteral("Untransferred change deleted with the change log")), dropped);
+        QCOMPARE(
+            syncErrors().count(QStringLiteral("Untransferred change deleted with the change log")),
+            dropped);
         QVERIFY(!program().tableCopy.syncError);
-        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
     }
 
     // A failing row goes to syncerr.log and stays pending; the flag then keeps the log from
     // being emptied, run after run, and the user is warned each time.
     void aFailingRowIsLoggedAndKeepsTheLog()
     {
-        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("update MT.inventory set")),
-                                      DbError(-194, QStringLiteral("No primary key value for foreign key")));
+        m_fixture.faults().failWhen(
+            FaultInjector::textContains(QStringLiteral("update MT.inventory set")),
+            DbError(-194, QStringLiteral("No primary key value for foreign key")));
         const int before = historyRows();
         signIn();
         TransferModifiedRecords(program());
@@ -293,26 +398,34 @@ private Q_SLOTS:
         QVERIFY(errors.contains(QStringLiteral("] update MT.inventory set ")));
         QVERIFY(program().tableCopy.syncError);
         QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("0"));
-        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where affected_table='INVENTORY' and sync_date is null")).toInt() > 0);
-        const QString warning = program().phrase(564) + QStringLiteral("\r\n\r\n") + program().phrase(565);
+        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where "
+                                           "affected_table='INVENTORY' and sync_date is null"))
+                    .toInt() > 0);
+        const QString warning =
+            program().phrase(564) + QStringLiteral("\r\n\r\n") + program().phrase(565);
         QCOMPARE(m_t->ui.texts(), QStringList{warning});
 
         // The next run fails the same rows and warns again: the flag was not reset.
         TransferModifiedRecords(program());
         QCOMPARE(m_t->ui.texts(), QStringList({warning, warning}));
-        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null")).toInt() > 0);
+        QVERIFY(
+            remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null"))
+                .toInt() > 0);
         QCOMPARE(historyRows(), before + 2);
     }
 
     // A row that fails after its deletion was noticed leaves its family one lower.
     void aFailureAfterTheDeletedCheckLeavesTheCounterLower()
     {
-        onRemote(QStringLiteral("update dbconfig set dbremote=0;"
-                                "delete from qel_vr_log where affected_table<>'INVENTORY' or rowid not in (select min(rowid) from qel_vr_log where affected_table='INVENTORY');"
-                                "delete from inventory where mtag=(select xtag from qel_vr_log);"
-                                "update dbconfig set dbremote=1"));
-        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("update mt.qel_vr_log set sync_date=now(*)")),
-                                      DbError(-210, QStringLiteral("Row is locked by another user")));
+        onRemote(QStringLiteral(
+            "update dbconfig set dbremote=0;"
+            "delete from qel_vr_log where affected_table<>'INVENTORY' or rowid not in (select "
+            "min(rowid) from qel_vr_log where affected_table='INVENTORY');"
+            "delete from inventory where mtag=(select xtag from qel_vr_log);"
+            "update dbconfig set dbremote=1"));
+        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral(
+                                        "update mt.qel_vr_log set sync_date=now(*)")),
+                                    DbError(-210, QStringLiteral("Row is locked by another user")));
         signIn();
         TransferModifiedRecords(program());
         QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("-1"));
@@ -322,13 +435,17 @@ private Q_SLOTS:
     // A connection lost in the middle ends the run: no history, the log not cleaned.
     void aLostConnectionEndsTheRunEarly()
     {
-        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral("from MT.calibration")), FaultInjector::lostConnection());
+        m_fixture.faults().failWhen(
+            FaultInjector::textContains(QStringLiteral("from MT.calibration")),
+            FaultInjector::lostConnection());
         const int before = historyRows();
         signIn();
         TransferModifiedRecords(program());
         QVERIFY(m_t->state().errorOccurred);
         QCOMPARE(historyRows(), before);
-        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null and affected_table='LOCATION'")).toInt() > 0);
+        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
+                                           "null and affected_table='LOCATION'"))
+                    .toInt() > 0);
         QVERIFY(syncErrors().isEmpty());
     }
 };

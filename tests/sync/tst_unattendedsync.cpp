@@ -1,6 +1,6 @@
+#include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
-#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,7 +13,8 @@ class TestUnattendedSync : public QObject
     Q_OBJECT
 
     TestWorkspace m_updates{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly)};
-    TestWorkspace m_fieldWork{TestWorkspace::small(DemoOptions::Remote::FieldWork), TestWorkspace::Detached};
+    TestWorkspace m_fieldWork{TestWorkspace::small(DemoOptions::Remote::FieldWork),
+                              TestWorkspace::Detached};
 
     struct Run
     {
@@ -30,9 +31,11 @@ class TestUnattendedSync : public QObject
         env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(testsupport::binaryDir());
-        process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
-                      {QStringLiteral("-TRANSFER"),
-                       QStringLiteral("MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql")});
+        process.start(
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
+            {QStringLiteral("-TRANSFER"),
+             QStringLiteral(
+                 "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql")});
         Run run;
         if (!process.waitForFinished(60000))
             process.kill();
@@ -42,7 +45,10 @@ class TestUnattendedSync : public QObject
         return run;
     }
 
-    static QString value(SqliteDatabase& db, const QString& sql) { return db.scalar(sql).toString(); }
+    static QString value(SqliteDatabase& db, const QString& sql)
+    {
+        return db.scalar(sql).toString();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -53,17 +59,25 @@ private Q_SLOTS:
 
     void columnChangesAreSynchronised()
     {
-        const int history = value(*m_updates.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt();
+        const int history = value(*m_updates.openMaster(),
+                                  QStringLiteral("select count(*) from qel_vr_transfer_log"))
+                                .toInt();
         const Run run = transfer(m_updates);
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.err.contains(QStringLiteral("[100%] Completed Updating Records - Completed Successfully")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(
+                     QStringLiteral("[100%] Completed Updating Records - Completed Successfully")),
+                 qPrintable(run.err));
         QVERIFY(run.out.startsWith(QStringLiteral("Data Transfer Statistics\n")));
         QVERIFY(run.out.contains(QStringLiteral("\nTotals ")));
-        QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log")), QStringLiteral("0"));
+        QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
         auto master = m_updates.openMaster();
-        QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(), history + 1);
-        QCOMPARE(value(*master, QStringLiteral("select transfer_type from qel_vr_transfer_log where rowid=(select max(rowid) from qel_vr_transfer_log)")),
-                 QStringLiteral("Synchronize"));
+        QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(),
+                 history + 1);
+        QCOMPARE(
+            value(*master, QStringLiteral("select transfer_type from qel_vr_transfer_log where "
+                                          "rowid=(select max(rowid) from qel_vr_transfer_log)")),
+            QStringLiteral("Synchronize"));
     }
 
     // A row that cannot be written goes to syncerr.log: the run says so in its status.
@@ -71,28 +85,42 @@ private Q_SLOTS:
     {
         auto remote = m_updates.openRemote();
         const QString mtag = value(*remote, QStringLiteral("select mtag from inventory limit 1"));
-        remote->exec(QStringLiteral("insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
-                                    "values('%1','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000')").arg(mtag));
+        remote->exec(
+            QStringLiteral(
+                "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+                "values('%1','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000')")
+                .arg(mtag));
         // The master refuses that change (a rule of its own, say).
-        m_updates.openMaster()->exec(QStringLiteral("create trigger refuse before update of i4202 on inventory "
-                                                    "begin select raise(abort, 'refused by the master'); end"));
+        m_updates.openMaster()->exec(
+            QStringLiteral("create trigger refuse before update of i4202 on inventory "
+                           "begin select raise(abort, 'refused by the master'); end"));
         const Run run = transfer(m_updates);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(QStringLiteral("Refer to SYNCERR.LOG")));
-        QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log where sync_date is null")), QStringLiteral("1"));
+        QCOMPARE(value(*m_updates.openRemote(),
+                       QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+                 QStringLiteral("1"));
     }
 
     // New records cannot be transferred by this version yet: the run says so and leaves
     // both databases as they were.
     void pendingNewRecordsStopTheRunUntouched()
     {
-        const QString logBefore = value(*m_fieldWork.openRemote(), QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log"));
-        const QString historyBefore = value(*m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log"));
+        const QString logBefore =
+            value(*m_fieldWork.openRemote(),
+                  QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log"));
+        const QString historyBefore = value(
+            *m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log"));
         const Run run = transfer(m_fieldWork);
         QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains(QStringLiteral("Varrow: The transfer of new records is not available in this version of Varrow.")));
-        QCOMPARE(value(*m_fieldWork.openRemote(), QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log")), logBefore);
-        QCOMPARE(value(*m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log")), historyBefore);
+        QVERIFY(run.err.contains(QStringLiteral(
+            "Varrow: The transfer of new records is not available in this version of Varrow.")));
+        QCOMPARE(value(*m_fieldWork.openRemote(),
+                       QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log")),
+                 logBefore);
+        QCOMPARE(value(*m_fieldWork.openMaster(),
+                       QStringLiteral("select count(*) from qel_vr_transfer_log")),
+                 historyBefore);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "base/WindowPlacement.h"
-#include "tests/support/TestProgram.h"
 #include "gui/FormStatistics.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestProgram.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -92,7 +92,8 @@ private Q_SLOTS:
         area.show();
         normalFrame->show();
         debuggingFrame->show();
-        const int room = twipsToPixels(StatisticsSheet::DebuggingHeightTwips - StatisticsSheet::HeightTwips);
+        const int room =
+            twipsToPixels(StatisticsSheet::DebuggingHeightTwips - StatisticsSheet::HeightTwips);
         QCOMPARE(debugging->height() - normal->height(), room);
         QCOMPARE(debuggingFrame->height() - normalFrame->height(), room);
         QCOMPARE(debugging->width(), normal->width());

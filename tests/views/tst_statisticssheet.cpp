@@ -1,10 +1,10 @@
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "base/Settings.h"
+#include "tests/support/TestMain.h"
 #include "tests/support/TestProgram.h"
 #include "views/StatisticsProgressLog.h"
 #include "views/StatisticsSheet.h"
-#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QSignalSpy>
