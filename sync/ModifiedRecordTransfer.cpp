@@ -48,7 +48,7 @@ enum Trait : unsigned
 // Everything that sets one kind of logged modification apart: how its log rows are listed and
 // read, the key columns its rows are found by, what a mark covers, which boxes count it, the
 // procedure named in syncerr.log, and the status shown once it is done (0: unchanged).
-struct FamilySpec
+struct FamilyFacts
 {
     Family family;
     const char* suffix; // count boxes; none for the validation tables
@@ -65,7 +65,7 @@ struct FamilySpec
 };
 
 // The validation field's second key is the value's own key: see transferValField.
-const FamilySpec families[] = {
+const FamilyFacts families[] = {
     {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr, MarkBy::Key,
      OrderedByEvent | ReadFormatted, 403, 40},
     {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr, MarkBy::Key,
@@ -89,12 +89,12 @@ const FamilySpec families[] = {
      Validation, 0, 0},
 };
 
-QString logQuery(const FamilySpec& spec)
+QString logQuery(const FamilyFacts& facts)
 {
-    return QStringLiteral("select ") + QLatin1String(spec.log.columns) +
+    return QStringLiteral("select ") + QLatin1String(facts.log.columns) +
            QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
-           ChangeLog::affectedTable(spec.family) + QStringLiteral("' and action='UPD'") +
-           (spec.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
+           ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
+           (facts.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
 }
 
 QString countQuery(Family f)
@@ -118,28 +118,28 @@ LogRow readLogRow(const LogLayout& layout, Recordset& rs)
 
 // The table as a statement names it: the validation tables always belong to "mt", the
 // others to the connected user's segregate.
-QString qualifiedTable(const FamilySpec& spec, const QString& segregate)
+QString qualifiedTable(const FamilyFacts& facts, const QString& segregate)
 {
-    return (spec.has(Validation) ? QStringLiteral("mt") : segregate) + QLatin1Char('.') +
-           ChangeLog::tableName(spec.family);
+    return (facts.has(Validation) ? QStringLiteral("mt") : segregate) + QLatin1Char('.') +
+           ChangeLog::tableName(facts.family);
 }
 
 // "where mtag='M1'" or "where ctag='C1' and c2430='M2'", keys quoted with quotes doubled.
-QString keyCondition(const FamilySpec& spec, const LogRow& row)
+QString keyCondition(const FamilyFacts& facts, const LogRow& row)
 {
-    QString condition = QStringLiteral(" where ") + QLatin1String(spec.keyColumn) +
+    QString condition = QStringLiteral(" where ") + QLatin1String(facts.keyColumn) +
                         QLatin1Char('=') + sqlText(row.key);
-    if (spec.secondKeyColumn)
-        condition += QStringLiteral(" and ") + QLatin1String(spec.secondKeyColumn) +
+    if (facts.secondKeyColumn)
+        condition += QStringLiteral(" and ") + QLatin1String(facts.secondKeyColumn) +
                      QLatin1Char('=') + sqlText(row.secondKey);
     return condition;
 }
 
-QString markStatement(const FamilySpec& spec, const LogRow& row)
+QString markStatement(const FamilyFacts& facts, const LogRow& row)
 {
     QString text =
         QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(row.key);
-    switch (spec.markBy) {
+    switch (facts.markBy) {
     case MarkBy::Key:
         break;
     case MarkBy::SecondKey:
@@ -148,7 +148,7 @@ QString markStatement(const FamilySpec& spec, const LogRow& row)
     case MarkBy::SecondKeyAndTable:
         text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey) +
                 QStringLiteral(" and affected_table=") +
-                sqlText(ChangeLog::affectedTable(spec.family));
+                sqlText(ChangeLog::affectedTable(facts.family));
         break;
     case MarkBy::Column:
         text += QStringLiteral(" and affected_column=") + sqlText(row.column);
@@ -169,11 +169,11 @@ public:
 
 private:
     // Returns false when the run must stop (a lost connection was reported).
-    bool transferFamily(const FamilySpec& spec, Recordset& rows, qint32& total);
-    void transferRow(const FamilySpec& spec, const LogRow& row, qint32& counter);
-    bool transferValField(const FamilySpec& spec, const LogRow& row);
-    bool transferColumn(const FamilySpec& spec, const LogRow& row);
-    void writeColumn(const FamilySpec& spec, const LogRow& row, const QString& literal);
+    bool transferFamily(const FamilyFacts& facts, Recordset& rows, qint32& total);
+    void transferRow(const FamilyFacts& facts, const LogRow& row, qint32& counter);
+    bool transferValField(const FamilyFacts& facts, const LogRow& row);
+    bool transferColumn(const FamilyFacts& facts, const LogRow& row);
+    void writeColumn(const FamilyFacts& facts, const LogRow& row, const QString& literal);
     bool lost() const { return m_state.errorOccurred; }
 
     CopyContext m_context;
@@ -203,14 +203,14 @@ void ModifiedRecordTransfer::run()
 
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
-        for (const FamilySpec& spec : families) {
-            if (!spec.suffix || (spec.has(VersionGated) && !results))
+        for (const FamilyFacts& facts : families) {
+            if (!facts.suffix || (facts.has(VersionGated) && !results))
                 continue;
-            m_statement = countQuery(spec.family);
+            m_statement = countQuery(facts.family);
             m_remote.setCommandText(m_statement);
             const qint32 count = m_remote.open()->value(0).value_or(QString()).toInt();
             m_sheet.setNumber(
-                StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(spec.suffix)),
+                StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix)),
                 count);
             pending += count;
             ui.yield();
@@ -222,17 +222,17 @@ void ModifiedRecordTransfer::run()
         // Every family's pending rows are listed before the first of them is marked: a mark
         // by key alone also marks rows of other families that share the key (a calibration
         // and its results), and those rows must still carry their columns.
-        std::vector<std::pair<const FamilySpec*, std::unique_ptr<Recordset>>> pendingRows;
-        for (const FamilySpec& spec : families) {
-            if (spec.has(VersionGated) && !results)
+        std::vector<std::pair<const FamilyFacts*, std::unique_ptr<Recordset>>> pendingRows;
+        for (const FamilyFacts& facts : families) {
+            if (facts.has(VersionGated) && !results)
                 continue;
-            m_statement = logQuery(spec);
+            m_statement = logQuery(facts);
             m_remote.setCommandText(m_statement);
-            pendingRows.emplace_back(&spec, m_remote.open(CursorType::Static));
+            pendingRows.emplace_back(&facts, m_remote.open(CursorType::Static));
         }
         qint32 total = 0;
-        for (auto& [spec, rows] : pendingRows) {
-            if (!transferFamily(*spec, *rows, total))
+        for (auto& [facts, rows] : pendingRows) {
+            if (!transferFamily(*facts, *rows, total))
                 return;
         }
         m_sheet.showRunningCounter(false);
@@ -276,14 +276,15 @@ void ModifiedRecordTransfer::run()
     }
 }
 
-bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& rows, qint32& total)
+bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset& rows,
+                                            qint32& total)
 {
     const QString procedure =
-        QStringLiteral("TransferModifiedRecords-") + QLatin1String(spec.procedure);
+        QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = 0;
     while (!rows.eof()) {
         try {
-            transferRow(spec, readLogRow(spec.log, rows), counter);
+            transferRow(facts, readLogRow(facts.log, rows), counter);
         } catch (const DbError& e) {
             // A connection that is gone fails every row that follows: stop the run instead.
             if (isLostConnection(e.description()))
@@ -301,15 +302,15 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
         }
     }
     rows.close();
-    if (spec.suffix) {
+    if (facts.suffix) {
         m_sheet.setNumber(
-            StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(spec.suffix)),
+            StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
             counter);
         total += counter;
     }
-    if (spec.progressAfter) {
-        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(spec.progressAfter));
-        m_sheet.setProgressBar(spec.barAfter);
+    if (facts.progressAfter) {
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
+        m_sheet.setProgressBar(facts.barAfter);
     }
     return true;
 }
@@ -318,7 +319,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilySpec& spec, Recordset& r
 // field's values changed; one statement keyed by the field alone would give every value of
 // the field the first value's text. Each value is carried by its own key (fldnum, val)
 // instead. Returns false when the field has no values left on the Remote Database.
-bool ModifiedRecordTransfer::transferValField(const FamilySpec& spec, const LogRow& row)
+bool ModifiedRecordTransfer::transferValField(const FamilyFacts& facts, const LogRow& row)
 {
     m_statement = QStringLiteral("select val,") + row.column +
                   QStringLiteral(" from mt.valfield where fldnum=") + sqlText(row.key);
@@ -338,55 +339,56 @@ bool ModifiedRecordTransfer::transferValField(const FamilySpec& spec, const LogR
         writes.append({ofValue, *literal});
     }
     for (const auto& [ofValue, literal] : std::as_const(writes))
-        writeColumn(spec, ofValue, literal);
+        writeColumn(facts, ofValue, literal);
     return true;
 }
 
-void ModifiedRecordTransfer::transferRow(const FamilySpec& spec, const LogRow& row, qint32& counter)
+void ModifiedRecordTransfer::transferRow(const FamilyFacts& facts, const LogRow& row,
+                                         qint32& counter)
 {
     bool present = true;
-    if (spec.family == Family::ValField)
-        present = transferValField(spec, row);
-    else if (spec.family == Family::ValLinkData)
-        writeColumn(spec, row, sqlText(row.value)); // the new value travels in the log itself
+    if (facts.family == Family::ValField)
+        present = transferValField(facts, row);
+    else if (facts.family == Family::ValLinkData)
+        writeColumn(facts, row, sqlText(row.value)); // the new value travels in the log itself
     else
-        present = transferColumn(spec, row);
+        present = transferColumn(facts, row);
     if (lost())
         return;
     // A record gone from the Remote Database has nothing to carry, but its entry is done.
     if (!present)
         --counter;
-    m_statement = markStatement(spec, row);
+    m_statement = markStatement(facts, row);
     m_remote.setCommandText(m_statement);
     m_remote.execute();
     ++counter;
     m_sheet.showRunningCounter(m_state.runningCounter, counter);
 }
 
-bool ModifiedRecordTransfer::transferColumn(const FamilySpec& spec, const LogRow& row)
+bool ModifiedRecordTransfer::transferColumn(const FamilyFacts& facts, const LogRow& row)
 {
-    const QString table = ChangeLog::tableName(spec.family);
+    const QString table = ChangeLog::tableName(facts.family);
     const QString column =
-        spec.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
+        facts.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
     if (lost())
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
-                  qualifiedTable(spec, m_state.remoteUserSegregate) + keyCondition(spec, row);
+                  qualifiedTable(facts, m_state.remoteUserSegregate) + keyCondition(facts, row);
     const QString value = ColumnValue(m_context, m_statement, table);
     if (lost())
         return true;
     if (value == DeletedRecord)
         return false;
-    writeColumn(spec, row, value);
+    writeColumn(facts, row, value);
     return true;
 }
 
-void ModifiedRecordTransfer::writeColumn(const FamilySpec& spec, const LogRow& row,
+void ModifiedRecordTransfer::writeColumn(const FamilyFacts& facts, const LogRow& row,
                                          const QString& literal)
 {
-    m_statement = QStringLiteral("update ") + qualifiedTable(spec, m_state.masterUserSegregate) +
+    m_statement = QStringLiteral("update ") + qualifiedTable(facts, m_state.masterUserSegregate) +
                   QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal +
-                  keyCondition(spec, row) + QStringLiteral(";commit");
+                  keyCondition(facts, row) + QStringLiteral(";commit");
     m_master.setCommandText(m_statement);
     m_master.execute();
 }
