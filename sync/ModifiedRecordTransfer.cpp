@@ -11,6 +11,9 @@
 #include "sync/LogCleanup.h"
 #include "sync/TransferHistory.h"
 
+#include <QSet>
+#include <map>
+
 using ChangeLog::Family;
 
 namespace {
@@ -174,6 +177,7 @@ private:
     bool transferValField(const FamilyFacts& facts, const LogRow& row);
     bool transferColumn(const FamilyFacts& facts, const LogRow& row);
     void writeColumn(const FamilyFacts& facts, const LogRow& row, const QString& literal);
+    void checkColumn(const FamilyFacts& facts, const LogRow& row);
     bool lost() const { return m_state.errorOccurred; }
 
     CopyContext m_context;
@@ -182,6 +186,8 @@ private:
     Command m_remote;
     Command m_master;
     QString m_statement; // the statement last built, for a report
+    // The column names of each family's table, lower case, as the catalogue lists them.
+    std::map<Family, QSet<QString>> m_columns;
 };
 
 void ModifiedRecordTransfer::run()
@@ -346,6 +352,7 @@ bool ModifiedRecordTransfer::transferValField(const FamilyFacts& facts, const Lo
 void ModifiedRecordTransfer::transferRow(const FamilyFacts& facts, const LogRow& row,
                                          qint32& counter)
 {
+    checkColumn(facts, row);
     bool present = true;
     if (facts.family == Family::ValField)
         present = transferValField(facts, row);
@@ -381,6 +388,27 @@ bool ModifiedRecordTransfer::transferColumn(const FamilyFacts& facts, const LogR
         return false;
     writeColumn(facts, row, value);
     return true;
+}
+
+// The logged column name becomes part of the statements that read and write the value, so only
+// a name the catalogue lists for the family's table is accepted; anything else (a damaged or
+// forged log row) is a row failure.
+void ModifiedRecordTransfer::checkColumn(const FamilyFacts& facts, const LogRow& row)
+{
+    const QString table = ChangeLog::tableName(facts.family);
+    auto known = m_columns.find(facts.family);
+    if (known == m_columns.end()) {
+        m_statement = columnCatalogueQuery(table);
+        m_remote.setCommandText(m_statement);
+        QSet<QString> names;
+        for (auto rs = m_remote.open(); !rs->eof(); rs->moveNext())
+            names.insert(rs->value(0).value_or(QString()).toLower());
+        known = m_columns.emplace(facts.family, names).first;
+    }
+    if (!known->second.contains(row.column.toLower()))
+        throw DbError(0, QStringLiteral("The change log names a column that table %1 does not "
+                                        "have: %2 (key %3)")
+                             .arg(table, row.column, row.key));
 }
 
 void ModifiedRecordTransfer::writeColumn(const FamilyFacts& facts, const LogRow& row,

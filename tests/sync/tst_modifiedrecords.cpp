@@ -414,6 +414,43 @@ private Q_SLOTS:
         QCOMPARE(historyRows(), before + 2);
     }
 
+    // A logged column name is never pasted into a statement unchecked: a forged log row whose
+    // column smuggles in more SQL is a row failure, and the rest is carried.
+    void aForgedColumnNameIsARowFailure()
+    {
+        const QString forged = QStringLiteral(
+            "linkdesc=linkdesc; create table pwned_master(x); update vallinkdata set linkdesc");
+        const QString root = masterValue(QStringLiteral("select root from vallinkdata limit 1"));
+        QVERIFY(!root.isEmpty());
+        onRemote(QStringLiteral("update dbconfig set dbremote=0;"
+                                "insert into qel_vr_log(xtag,affected_table,affected_column,action,"
+                                "event_date,xtag_additional,i4201) values('%1','VALLINKDATA','%2',"
+                                "'UPD','2011-06-14 10:00:00.000','x','y');"
+                                "insert into qel_vr_log(xtag,affected_table,affected_column,action,"
+                                "event_date) values('%1','INVENTORY','i4202; drop table inventory',"
+                                "'UPD','2011-06-14 10:00:00.000');"
+                                "update dbconfig set dbremote=1")
+                     .arg(root, forged));
+        signIn();
+        TransferModifiedRecords(program());
+        const QString noSuchTable =
+            QStringLiteral("select count(*) from sqlite_master where name='pwned_master'");
+        QCOMPARE(masterValue(noSuchTable), QStringLiteral("0"));
+        QCOMPARE(remoteValue(noSuchTable), QStringLiteral("0"));
+        QCOMPARE(masterValue(QStringLiteral("select count(*) from sqlite_master where "
+                                            "name='inventory'")),
+                 QStringLiteral("1"));
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("pwned_master")).isEmpty());
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("drop table")).isEmpty());
+        const QString errors = syncErrors();
+        QVERIFY(errors.contains(QStringLiteral("does not have: ") + forged));
+        QVERIFY(errors.contains(QStringLiteral("does not have: i4202; drop table inventory")));
+        QVERIFY(program().tableCopy.syncError);
+        // Every genuine change still reached the master; only the forged one was not carried.
+        QCOMPARE(sheet().number(QStringLiteral("Minvnumber")),
+                 sheet().number(QStringLiteral("Mtotalinv")) - 1);
+    }
+
     // A row that fails after its deletion was noticed leaves its family one lower.
     void aFailureAfterTheDeletedCheckLeavesTheCounterLower()
     {
