@@ -180,20 +180,25 @@ FieldFormat fieldFormat(const CopyContext& context, const QString& columnName,
     return format;
 }
 
+QString columnValueLiteral(const CopyContext& context, const QString& selectStatement,
+                           const QString& tableName)
+{
+    auto rs = userConnection(context, Side::Remote).openRecordset(selectStatement);
+    if (rs->eof())
+        return DeletedRecord;
+    const FieldFormat format = fieldFormat(context, resultColumnName(rs->fieldName(0)), tableName);
+    const DbValue value = rs->value(0);
+    const std::optional<QString> literal = fieldLiteral(value, format);
+    if (!literal)
+        throw conversionError(*value, format);
+    return *literal;
+}
+
 QString ColumnValue(const CopyContext& context, const QString& selectStatement,
                     const QString& tableName)
 {
     try {
-        auto rs = userConnection(context, Side::Remote).openRecordset(selectStatement);
-        if (rs->eof())
-            return DeletedRecord;
-        const FieldFormat format =
-            fieldFormat(context, resultColumnName(rs->fieldName(0)), tableName);
-        const DbValue value = rs->value(0);
-        const std::optional<QString> literal = fieldLiteral(value, format);
-        if (!literal)
-            throw conversionError(*value, format);
-        return *literal;
+        return columnValueLiteral(context, selectStatement, tableName);
     } catch (const DbError& e) {
         ReportError(context, e, QStringLiteral("VRW1,ColumnValue"), selectStatement);
         return QString();

@@ -50,6 +50,10 @@ QString resultColumnName(const QString& fieldName);
 inline const QString DeletedRecord = QStringLiteral("$DELETED RECORD$");
 
 // Runs a one-column select on the Remote Database and returns the first row's value as SQL
-// literal text ("NULL" for a null), or DeletedRecord when there is no row.
+// literal text ("NULL" for a null), or DeletedRecord when there is no row. A value that cannot
+// be read or rendered throws DbError: the caller decides whether that ends the run.
+QString columnValueLiteral(const CopyContext& context, const QString& selectStatement,
+                           const QString& tableName);
+// The same, with a failure reported (VRW1,ColumnValue).
 QString ColumnValue(const CopyContext& context, const QString& selectStatement,
                     const QString& tableName);

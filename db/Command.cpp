@@ -13,9 +13,9 @@ Connection& openConnection(Connection* connection)
 
 } // namespace
 
-void Command::execute()
+long Command::execute()
 {
-    openConnection(m_connection).execute(m_text);
+    return openConnection(m_connection).execute(m_text);
 }
 
 std::unique_ptr<Recordset> Command::open(CursorType type)

@@ -15,8 +15,9 @@ public:
     void setCommandText(const QString& text) { m_text = text; }
     const QString& commandText() const { return m_text; }
 
-    // Throws DbError; without an open connection the description says "not connected".
-    void execute();
+    // The rows changed (see Connection::execute). Throws DbError; without an open connection
+    // the description says "not connected".
+    long execute();
     std::unique_ptr<Recordset> open(CursorType type = CursorType::ForwardOnly);
 
 private:

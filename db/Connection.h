@@ -31,8 +31,9 @@ public:
     virtual std::optional<DbError> lastError() const = 0;
 
     // Runs a command text (possibly several statements separated by ";") without reading a
-    // result. Throws DbError; on a closed connection the description says "not connected".
-    virtual void execute(const QString& commandText) = 0;
+    // result, and returns the number of rows its statements changed (-1 when the engine tells
+    // none). Throws DbError; on a closed connection the description says "not connected".
+    virtual long execute(const QString& commandText) = 0;
     // Runs a query and returns its result set. Throws DbError like execute().
     virtual std::unique_ptr<Recordset> openRecordset(const QString& query,
                                                      CursorType type = CursorType::ForwardOnly) = 0;

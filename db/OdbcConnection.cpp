@@ -129,10 +129,10 @@ OdbcSession& OdbcConnection::session()
 }
 
 // A statement's failure is masked as a failed open is: an engine may quote the login then too.
-void OdbcConnection::execute(const QString& commandText)
+long OdbcConnection::execute(const QString& commandText)
 {
     try {
-        session().execute(commandText);
+        return session().execute(commandText);
     } catch (const DbError& error) {
         throw withoutSecrets(error, m_attributes);
     }

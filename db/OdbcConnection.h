@@ -29,7 +29,7 @@ public:
     int state() const override;
     std::optional<DbError> lastError() const override { return m_lastError; }
 
-    void execute(const QString& commandText) override;
+    long execute(const QString& commandText) override;
     std::unique_ptr<Recordset> openRecordset(const QString& query,
                                              CursorType type = CursorType::ForwardOnly) override;
 

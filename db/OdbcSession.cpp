@@ -5,6 +5,7 @@
 #include "db/OdbcEnvironment.h"
 #include "db/OdbcStatement.h"
 
+#include <algorithm>
 #include <sqlext.h>
 
 std::shared_ptr<OdbcSession> OdbcSession::connect(const QString& connectionString)
@@ -82,11 +83,17 @@ QStringList OdbcSession::translate(const QString& commandText)
     return m_dialect ? m_dialect->translate(commandText) : QStringList{commandText};
 }
 
-void OdbcSession::execute(const QString& commandText)
+long OdbcSession::execute(const QString& commandText)
 {
-    const QStringList statements = translate(commandText);
-    for (const QString& sql : statements)
-        executeRaw(sql);
+    long changed = -1;
+    for (const QString& sql : translate(commandText)) {
+        std::unique_ptr<OdbcStatement> statement = newStatement();
+        statement->execute(sql);
+        const long rows = statement->rowCount();
+        if (rows >= 0)
+            changed = std::max(changed, 0L) + rows;
+    }
+    return changed;
 }
 
 std::unique_ptr<OdbcStatement> OdbcSession::query(const QString& commandText)

@@ -32,8 +32,8 @@ public:
     Dialect* dialect() const { return m_dialect.get(); }
 
     // Runs the statements of one command text in order and stops at the first error (the
-    // earlier ones stay applied).
-    void execute(const QString& commandText);
+    // earlier ones stay applied). Returns the rows they changed, -1 when none tells.
+    long execute(const QString& commandText);
     // Runs all but the last statement of a command text and returns the last one executed,
     // ready to read; null when the command text needs no statement at all.
     std::unique_ptr<OdbcStatement> query(const QString& commandText);

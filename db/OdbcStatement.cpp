@@ -48,6 +48,14 @@ void OdbcStatement::execute(const QString& sql)
         m_columns.append(readColumnName(SQLUSMALLINT(column)));
 }
 
+long OdbcStatement::rowCount() const
+{
+    SQLLEN rows = -1;
+    if (!isLive() || !SQL_SUCCEEDED(SQLRowCount(m_stmt, &rows)))
+        return -1;
+    return static_cast<long>(rows);
+}
+
 QString OdbcStatement::readColumnName(SQLUSMALLINT column)
 {
     QByteArray name(256, '\0');

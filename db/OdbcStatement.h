@@ -21,6 +21,8 @@ public:
 
     // Executes one driver statement; a statement that touches no row is no failure.
     void execute(const QString& sql);
+    // The rows the executed statement changed (-1 when the driver does not tell).
+    long rowCount() const;
     // The result columns of the executed statement (none for an update, say).
     const QStringList& columnNames() const { return m_columns; }
 

@@ -18,27 +18,20 @@ using ChangeLog::Family;
 
 namespace {
 
-// Where a family's change-log query puts each field of a row: the columns listed, and the
-// position of the key, the second key, the changed column and the logged value (-1: none).
+// The change-log columns that hold a family's second key, the changed column's name and the
+// new value (null: the family's log rows have none). Every row also has its key in xtag and
+// the moment it was logged in event_date.
 struct LogLayout
 {
-    const char* columns;
-    int key, secondKey, column, value;
+    const char* secondKey;
+    const char* column;
+    const char* value;
 };
 
-constexpr LogLayout singleKey{"xtag,affected_column", 0, -1, 1, -1};
-constexpr LogLayout twoKeys{"xtag,xtag_additional,affected_column", 0, 1, 2, -1};
-constexpr LogLayout valFieldLog{"xtag,xtag_additional", 0, -1, 1, -1};
-constexpr LogLayout valLinkLog{"xtag,affected_column,xtag_additional,i4201", 0, 3, 1, 2};
-
-// Which log rows one mark covers besides the key.
-enum class MarkBy
-{
-    Key,
-    SecondKey,
-    SecondKeyAndTable,
-    Column
-};
+constexpr LogLayout singleKey{nullptr, "affected_column", nullptr};
+constexpr LogLayout twoKeys{"xtag_additional", "affected_column", nullptr};
+constexpr LogLayout valFieldLog{nullptr, "xtag_additional", nullptr};
+constexpr LogLayout valLinkLog{"i4201", "affected_column", "xtag_additional"};
 
 enum Trait : unsigned
 {
@@ -49,7 +42,7 @@ enum Trait : unsigned
 };
 
 // Everything that sets one kind of logged modification apart: how its log rows are listed and
-// read, the key columns its rows are found by, what a mark covers, which boxes count it, the
+// read, the key columns its rows are found by, which boxes count it, the
 // procedure named in syncerr.log, and the status shown once it is done (0: unchanged).
 struct FamilyFacts
 {
@@ -59,7 +52,6 @@ struct FamilyFacts
     LogLayout log;
     const char* keyColumn;
     const char* secondKeyColumn;
-    MarkBy markBy;
     unsigned traits;
     int progressAfter;
     int barAfter;
@@ -69,32 +61,40 @@ struct FamilyFacts
 
 // The validation field's second key is the value's own key: see transferValField.
 const FamilyFacts families[] = {
-    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr, MarkBy::Key,
+    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr,
      OrderedByEvent | ReadFormatted, 403, 40},
-    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr, MarkBy::Key,
+    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr,
      OrderedByEvent | ReadFormatted, 404, 50},
-    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", MarkBy::SecondKey,
-     OrderedByEvent, 405, 60},
-    {Family::CalResults, "crs", "Results", twoKeys, "ctag", "c2502", MarkBy::SecondKey, 0, 415, 65},
-    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable,
-     VersionGated, 416, 70},
-    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", MarkBy::SecondKeyAndTable,
-     VersionGated, 406, 75},
-    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr, MarkBy::Key,
+    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", OrderedByEvent, 405, 60},
+    {Family::CalResults, "crs", "Results", twoKeys, "ctag", "c2502", 0, 415, 65},
+    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", VersionGated, 416, 70},
+    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", VersionGated, 406, 75},
+    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr,
      OrderedByEvent | ReadFormatted, 407, 80},
-    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, MarkBy::Key,
-     OrderedByEvent | ReadFormatted, 408, 90},
-    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, MarkBy::Key, OrderedByEvent,
-     0, 0},
-    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", MarkBy::Key, Validation,
-     0, 0},
-    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata", MarkBy::Column,
-     Validation, 0, 0},
+    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, OrderedByEvent | ReadFormatted,
+     408, 90},
+    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, OrderedByEvent, 0, 0},
+    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", Validation, 0, 0},
+    // Its log rows carry the new values, so the last one logged must be written last.
+    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata",
+     Validation | OrderedByEvent, 0, 0},
 };
+
+// The log columns listed for a family, in the order readLogRow reads them.
+QStringList logColumns(const LogLayout& log)
+{
+    QStringList columns{QStringLiteral("xtag")};
+    for (const char* column : {log.secondKey, log.column, log.value}) {
+        if (column)
+            columns.append(QLatin1String(column));
+    }
+    columns.append(QStringLiteral("event_date"));
+    return columns;
+}
 
 QString logQuery(const FamilyFacts& facts)
 {
-    return QStringLiteral("select ") + QLatin1String(facts.log.columns) +
+    return QStringLiteral("select ") + logColumns(facts.log).join(QLatin1Char(',')) +
            QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
            ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
            (facts.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
@@ -107,16 +107,28 @@ QString countQuery(Family f)
            ChangeLog::affectedTable(f) + QLatin1Char('\'');
 }
 
-// The fields of one change-log row, as its family lists them.
+// The fields of one change-log row, as its family lists them. The value is null when the
+// log holds a NULL (or the family logs none).
 struct LogRow
 {
-    QString key, secondKey, column, value;
+    QString key, secondKey, column;
+    DbValue value;
+    QString eventDate;
 };
 
-LogRow readLogRow(const LogLayout& layout, Recordset& rs)
+LogRow readLogRow(const LogLayout& log, Recordset& rs)
 {
-    auto field = [&rs](int i) { return i < 0 ? QString() : rs.value(i).value_or(QString()); };
-    return {field(layout.key), field(layout.secondKey), field(layout.column), field(layout.value)};
+    int at = 0;
+    auto next = [&rs, &at](const char* column) -> DbValue {
+        return column ? rs.value(at++) : DbValue();
+    };
+    LogRow row;
+    row.key = next("xtag").value_or(QString());
+    row.secondKey = next(log.secondKey).value_or(QString());
+    row.column = next(log.column).value_or(QString());
+    row.value = next(log.value);
+    row.eventDate = next("event_date").value_or(QString());
+    return row;
 }
 
 // The table as a statement names it: the validation tables always belong to "mt", the
@@ -138,26 +150,30 @@ QString keyCondition(const FamilyFacts& facts, const LogRow& row)
     return condition;
 }
 
+// Marks as carried the log rows of this change that were logged up to this row: the same
+// table, key, second key, column (and, where the log holds it, value). Rows logged later, a
+// failed column of the same key, deletions and other families' rows stay pending.
 QString markStatement(const FamilyFacts& facts, const LogRow& row)
 {
-    QString text =
-        QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(row.key);
-    switch (facts.markBy) {
-    case MarkBy::Key:
-        break;
-    case MarkBy::SecondKey:
-        text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey);
-        break;
-    case MarkBy::SecondKeyAndTable:
-        text += QStringLiteral(" and xtag_additional=") + sqlText(row.secondKey) +
-                QStringLiteral(" and affected_table=") +
-                sqlText(ChangeLog::affectedTable(facts.family));
-        break;
-    case MarkBy::Column:
-        text += QStringLiteral(" and affected_column=") + sqlText(row.column);
-        break;
-    }
-    return text + QStringLiteral(";commit");
+    const std::optional<QString> loggedAt =
+        fieldLiteral(row.eventDate, FieldFormat{FieldFormat::Timestamp, false});
+    if (row.eventDate.isEmpty() || !loggedAt)
+        throw DbError(0,
+                      QStringLiteral("The change log holds an unreadable event date: %1 (key %2)")
+                          .arg(row.eventDate, row.key));
+    QString text = QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where sync_date is "
+                                  "null and action='UPD' and affected_table=") +
+                   sqlText(ChangeLog::affectedTable(facts.family)) + QStringLiteral(" and xtag=") +
+                   sqlText(row.key);
+    if (facts.log.secondKey)
+        text += QStringLiteral(" and ") + QLatin1String(facts.log.secondKey) + QLatin1Char('=') +
+                sqlText(row.secondKey);
+    text += QStringLiteral(" and ") + QLatin1String(facts.log.column) + QLatin1Char('=') +
+            sqlText(row.column);
+    if (facts.log.value)
+        text += QStringLiteral(" and ") + QLatin1String(facts.log.value) +
+                (row.value ? QLatin1Char('=') + sqlText(*row.value) : QStringLiteral(" is null"));
+    return text + QStringLiteral(" and event_date<=") + *loggedAt + QStringLiteral(";commit");
 }
 
 class ModifiedRecordTransfer
@@ -357,7 +373,8 @@ void ModifiedRecordTransfer::transferRow(const FamilyFacts& facts, const LogRow&
     if (facts.family == Family::ValField)
         present = transferValField(facts, row);
     else if (facts.family == Family::ValLinkData)
-        writeColumn(facts, row, sqlText(row.value)); // the new value travels in the log itself
+        // The new value travels in the log itself.
+        writeColumn(facts, row, row.value ? sqlText(*row.value) : QStringLiteral("NULL"));
     else
         present = transferColumn(facts, row);
     if (lost())
@@ -381,9 +398,8 @@ bool ModifiedRecordTransfer::transferColumn(const FamilyFacts& facts, const LogR
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
                   qualifiedTable(facts, m_state.remoteUserSegregate) + keyCondition(facts, row);
-    const QString value = ColumnValue(m_context, m_statement, table);
-    if (lost())
-        return true;
+    // A value that cannot be read is this row's failure, not the run's.
+    const QString value = columnValueLiteral(m_context, m_statement, table);
     if (value == DeletedRecord)
         return false;
     writeColumn(facts, row, value);
@@ -418,7 +434,12 @@ void ModifiedRecordTransfer::writeColumn(const FamilyFacts& facts, const LogRow&
                   QStringLiteral(" set ") + row.column + QLatin1Char('=') + literal +
                   keyCondition(facts, row) + QStringLiteral(";commit");
     m_master.setCommandText(m_statement);
-    m_master.execute();
+    // A write that finds no row (the master lacks the record, or the key itself was changed in
+    // the field) carries nothing: the change stays pending.
+    if (m_master.execute() == 0)
+        throw DbError(0, QStringLiteral("The Master Database has no %1 row with this key: the "
+                                        "change was not carried")
+                             .arg(ChangeLog::tableName(facts.family)));
 }
 
 } // namespace

@@ -69,7 +69,10 @@ private Q_SLOTS:
 
     void onlyUpdatesRunOnlyTheModifiedRecordsTransfer()
     {
-        keepOnly(QStringLiteral("action='UPD'"));
+        // Changes of records the master already holds: a change of a record created in the
+        // field cannot be carried before the record itself.
+        keepOnly(QStringLiteral("action='UPD' and xtag not in (select xtag from log_kept where "
+                                "action='INS')"));
         m_t->program().mainMenu.UpdateMenuStatus();
         QVERIFY(!m_t->state().newRecordsPending);
         QVERIFY(m_t->state().modifiedRecordsPending);

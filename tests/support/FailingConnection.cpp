@@ -38,10 +38,10 @@ void FailingConnection::injectFor(const QString& text)
     throw fault->error;
 }
 
-void FailingConnection::execute(const QString& commandText)
+long FailingConnection::execute(const QString& commandText)
 {
     injectFor(commandText);
-    m_inner->execute(commandText);
+    return m_inner->execute(commandText);
 }
 
 std::unique_ptr<Recordset> FailingConnection::openRecordset(const QString& query, CursorType type)

@@ -25,7 +25,7 @@ public:
     std::optional<DbError> lastError() const override;
     QString dbmsName() const override { return m_inner->dbmsName(); }
 
-    void execute(const QString& commandText) override;
+    long execute(const QString& commandText) override;
     std::unique_ptr<Recordset> openRecordset(const QString& query,
                                              CursorType type = CursorType::ForwardOnly) override;
 

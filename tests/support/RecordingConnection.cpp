@@ -15,10 +15,10 @@ void RecordingConnection::record(RecordedStatement::Kind kind, const QString& te
     m_log->append({kind, dataSource, text});
 }
 
-void RecordingConnection::execute(const QString& commandText)
+long RecordingConnection::execute(const QString& commandText)
 {
     record(RecordedStatement::Kind::Execute, commandText);
-    m_inner->execute(commandText);
+    return m_inner->execute(commandText);
 }
 
 std::unique_ptr<Recordset> RecordingConnection::openRecordset(const QString& query, CursorType type)

@@ -200,17 +200,24 @@ private Q_SLOTS:
             return false;
         };
         const QString key = QStringLiteral("'[^']*'");
-        const QString mark =
-            QStringLiteral("update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag=") + key;
+        // A mark covers the rows of one change logged up to the row carried, nothing else.
+        auto mark = [&key](const char* table, const QString& keys) {
+            return QStringLiteral(
+                       "update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where sync_date is "
+                       "null and action='UPD' and affected_table='%1' and xtag=%2")
+                       .arg(QLatin1String(table), key) +
+                   keys.arg(key) + QStringLiteral(" and event_date<='[0-9: .-]{23}';commit");
+        };
         QVERIFY(has(QStringLiteral(
-            "select xtag,affected_column from mt\\.qel_vr_log where sync_date is null and "
-            "affected_table='INVENTORY' and action='UPD' order by event_date")));
-        QVERIFY(has(
-            QStringLiteral("select xtag,xtag_additional,affected_column from mt\\.qel_vr_log where "
-                           "sync_date is null and affected_table='CALRESULTS' and action='UPD'")));
+            "select xtag,affected_column,event_date from mt\\.qel_vr_log where sync_date is null "
+            "and affected_table='INVENTORY' and action='UPD' order by event_date")));
+        QVERIFY(has(QStringLiteral("select xtag,xtag_additional,affected_column,event_date from "
+                                   "mt\\.qel_vr_log where sync_date is null and "
+                                   "affected_table='CALRESULTS' and action='UPD'")));
         QVERIFY(has(QStringLiteral(
-            "select xtag,affected_column,xtag_additional,i4201 from mt\\.qel_vr_log where "
-            "sync_date is null and affected_table='VALLINKDATA' and action='UPD'")));
+            "select xtag,i4201,affected_column,xtag_additional,event_date from mt\\.qel_vr_log "
+            "where sync_date is null and affected_table='VALLINKDATA' and action='UPD' order by "
+            "event_date")));
         QVERIFY(has(QStringLiteral("select count\\(xtag\\) from mt\\.qel_vr_log where sync_date is "
                                    "null and action='UPD' and affected_table='RESULTS_RAW'")));
         for (const char* t : {"inventory", "calibration", "location", "repair"}) {
@@ -237,12 +244,14 @@ private Q_SLOTS:
         QVERIFY(has(QStringLiteral(
                         "update mt\\.vallinkdata set \\w+=%1 where root=%1 and rootdata=%1;commit")
                         .arg(key)));
-        QVERIFY(has(mark + QStringLiteral(";commit")));
-        QVERIFY(has(mark + QStringLiteral(" and xtag_additional=%1;commit").arg(key)));
+        QVERIFY(has(mark("INVENTORY", QStringLiteral(" and affected_column=%1"))));
+        QVERIFY(has(
+            mark("CALRESULTS", QStringLiteral(" and xtag_additional=%1 and affected_column=%1"))));
         QVERIFY(
-            has(mark + QStringLiteral(" and xtag_additional=%1 and affected_table='RESULTS';commit")
-                           .arg(key)));
-        QVERIFY(has(mark + QStringLiteral(" and affected_column=%1;commit").arg(key)));
+            has(mark("RESULTS", QStringLiteral(" and xtag_additional=%1 and affected_column=%1"))));
+        QVERIFY(has(mark("VALFIELD", QStringLiteral(" and xtag_additional=%1"))));
+        QVERIFY(has(mark("VALLINKDATA", QStringLiteral(" and i4201=%1 and affected_column=%1 and "
+                                                       "xtag_additional=%1"))));
         QVERIFY(has(QStringLiteral(
             "insert into "
             "mt\\.qel_vr_transfer_log\\(host_name,user_name,start_time,transfer_type,num_records,"
@@ -283,26 +292,34 @@ private Q_SLOTS:
         QVERIFY(syncErrors().isEmpty());
     }
 
-    // The master never had the record: the write changes nothing and is no failure.
-    void aKeyTheMasterLacksCountsAsCarried()
+    // A write that changes no master row carries nothing: the master never had the record, or
+    // the record's key itself was changed in the field. Each is a row failure and stays pending.
+    void aWriteThatChangesNoMasterRowIsARowFailure()
     {
-        onRemote(QStringLiteral(
-            "update dbconfig set dbremote=0;"
-            "insert into inventory(mtag,i4201,i4206,i4207,i4208,i4215) "
-            "values('ONLY-FIELD','A-ONLY-FIELD','A',0,12,0);"
-            "delete from qel_vr_log;"
-            "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
-            "values('ONLY-FIELD','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000');"
-            "update dbconfig set dbremote=1"));
+        const QString someItem = masterValue(QStringLiteral("select min(mtag) from inventory"));
+        onRemote(
+            QStringLiteral(
+                "update dbconfig set dbremote=0;"
+                "insert into inventory(mtag,i4201,i4206,i4207,i4208,i4215) "
+                "values('ONLY-FIELD','A-ONLY-FIELD','A',0,12,0);"
+                "update inventory set mtag='RENAMED-IN-FIELD' where mtag='%1';"
+                "delete from qel_vr_log;"
+                "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+                "values('ONLY-FIELD','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000'),"
+                "('RENAMED-IN-FIELD','INVENTORY','mtag','UPD','2011-06-14 10:00:01.000');"
+                "update dbconfig set dbremote=1")
+                .arg(someItem));
         signIn();
         TransferModifiedRecords(program());
-        QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("1"));
-        QCOMPARE(
-            masterValue(QStringLiteral("select count(*) from inventory where mtag='ONLY-FIELD'")),
-            QStringLiteral("0"));
-        QVERIFY(syncErrors().isEmpty());
-        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+        QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("0"));
+        QCOMPARE(masterValue(QStringLiteral("select count(*) from inventory where mtag in "
+                                            "('ONLY-FIELD','RENAMED-IN-FIELD')")),
                  QStringLiteral("0"));
+        QCOMPARE(syncErrors().count(QStringLiteral("The Master Database has no inventory row")), 2);
+        QVERIFY(program().tableCopy.syncError);
+        QCOMPARE(
+            remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+            QStringLiteral("2"));
     }
 
     // Keys with a quote in them are carried like any other (their quotes doubled).
