@@ -37,7 +37,7 @@ void ConnectCommands::ConnectToDatabases()
 
     StartupFunctions(m_program);
     // A connection lost while the facts were gathered leaves nothing to go on with.
-    if (s.errorOccurred)
+    if (s.errorOccurred || !databasesDistinct())
         return;
 
     if (s.switchAutoSync || s.switchTransfer) {
@@ -172,6 +172,43 @@ void ConnectCommands::checkRights()
         dialog.rightsFailure(566, false);
     else
         m_program.ui.setBusy(false);
+}
+
+// Two data sources that lead to one database, or a "master" that is a remote copy, would have
+// the remote's change log emptied as if it were the master's: they are refused before anything
+// is written, whatever the data sources are called.
+bool ConnectCommands::databasesDistinct()
+{
+    SessionState& s = m_program.state;
+    // One data source named twice: the status check asks the user whether to end; a run
+    // without a user cannot answer and is refused here.
+    const bool unattended = s.switchAutoSync || s.switchTransfer || s.switchTransAll;
+    if (!unattended && s.masterDataSource == s.remoteDataSource)
+        return true;
+    QString problem;
+    if (s.masterMarkedRemote) {
+        problem = QStringLiteral("The data source %1, chosen for the Master Database, leads to a "
+                                 "remote copy (%2 on %3).")
+                      .arg(s.masterDataSource, s.masterDatabaseFile, s.masterMachineName);
+    } else if (!s.masterDatabaseFile.isEmpty() && s.masterDatabaseFile == s.remoteDatabaseFile &&
+               s.masterMachineName.compare(s.remoteMachineName, Qt::CaseInsensitive) == 0) {
+        problem = QStringLiteral("The data sources %1 and %2 lead to one database (%3 on %4).")
+                      .arg(s.masterDataSource, s.remoteDataSource, s.masterDatabaseFile,
+                           s.masterMachineName);
+    }
+    if (problem.isEmpty())
+        return true;
+    DisconnectFromMaster(m_program);
+    DisconnectFromRemote(m_program);
+    m_program.ui.setBusy(false);
+    m_program.ui.message({problem + QStringLiteral("\r\n\r\nNothing was changed. Choose the "
+                                                   "data source of the Master Database and that "
+                                                   "of the Remote Database again."),
+                          m_program.phrase(551), MessageIcon::Critical, MessageButtons::Ok,
+                          std::nullopt});
+    s.autosyncRunning = false;
+    m_program.connectDialog.show();
+    return false;
 }
 
 void ConnectCommands::AutoSync()

@@ -22,6 +22,7 @@ private:
     bool scratchTableReady();
     void openMaintenanceMerge();
     void checkRights();
+    bool databasesDistinct();
 
     Program& m_program;
 };

@@ -54,7 +54,7 @@ void MainMenu::UpdateMenuStatus()
         }
         // Pending new records count as pending modifications too, so both transfers run.
         if (countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("UPD"))) == 0 &&
-            !s.newRecordsPending) {
+            !s.newRecordsPending && countOf(command, ChangeLog::markedCountQuery()) == 0) {
             s.modifiedRecordsPending = false;
         } else {
             menus.setEnabled(MenuId::mnuVRLog, true);

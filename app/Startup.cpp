@@ -26,7 +26,8 @@ int automaticRunStatus(const Program& program)
     const SessionState& s = program.state;
     if (s.errorOccurred || !s.masterConnected || !s.remoteConnected)
         return 1;
-    return program.tableCopy.syncLogBlocks > 0 ? 2 : 0;
+    const CopyState& copy = program.tableCopy;
+    return copy.syncLogBlocks > 0 || copy.syncLogUnwritable ? 2 : 0;
 }
 
 void runAutomaticMode(Program& program)

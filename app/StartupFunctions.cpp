@@ -106,7 +106,13 @@ void StartupFunctions(Program& program)
 
         current = &master;
         master.setCommandText(QStringLiteral("call sa_db_info()"));
-        s.masterDatabaseName = text(master.open()->value(QStringLiteral("alias")));
+        {
+            auto rs = master.open();
+            s.masterDatabaseName = text(rs->value(QStringLiteral("alias")));
+            s.masterDatabaseFile = text(rs->value(QStringLiteral("file"))).trimmed();
+        }
+        master.setCommandText(QStringLiteral("select dbremote from mt.dbconfig"));
+        s.masterMarkedRemote = text(master.open()->value(0)).trimmed() == QLatin1String("1");
 
         current = &remote;
         remote.setCommandText(QStringLiteral("call sa_db_info()"));
@@ -122,6 +128,7 @@ void StartupFunctions(Program& program)
         const EngineFacts masterEngine = engineFacts(master);
         s.masterEngineName = masterEngine.name;
         s.masterEngineVersion = masterEngine.version;
+        s.masterMachineName = masterEngine.machine;
 
         current = &remote;
         const EngineFacts remoteEngine = engineFacts(remote);

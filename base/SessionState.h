@@ -33,6 +33,10 @@ struct SessionState
     QString remoteDatabaseFile, remoteDatabaseFolder;
     QString remoteDatabaseName, remoteEngineName, remoteEngineVersion, remotePlatform;
     QString remoteMachineName;
+    // What tells the two databases apart: the file and the machine of each engine, and whether
+    // the master is marked as a remote copy.
+    QString masterDatabaseFile, masterMachineName;
+    bool masterMarkedRemote = false;
     QString remoteSchemaVersion;
     QString masterUserSegregate, remoteUserSegregate;
     qint16 masterUserLevel = 0;

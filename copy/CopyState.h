@@ -20,9 +20,13 @@ struct CopyState
     // Set when a row failed and went to syncerr.log; cleared only when the databases are
     // connected again.
     bool syncError = false;
-    // Blocks written to syncerr.log since the program started (failed rows, and pending
-    // changes that were dropped); an unattended run reports them in its exit status.
+    // Blocks written to syncerr.log since the program started that a person must look at
+    // (failed rows, and pending changes dropped that the transfers should have carried); an
+    // unattended run reports them in its exit status. Entries dropped by design do not count.
     int syncLogBlocks = 0;
+    // Set when syncerr.log could not be written: what it should have recorded stays in the
+    // change log, and the user is told.
+    bool syncLogUnwritable = false;
 
     FieldTypeCache fieldTypes;
 };

@@ -27,8 +27,9 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
 void LogSyncError(const CopyContext& context, const QString& errorText,
                   const QString& statementText, const QString& procedureName)
 {
-    appendToLog(syncErrorLogPath(context.state),
-                syncErrorBlock(context.clock.now(), errorText, statementText, procedureName));
+    if (!appendToLog(syncErrorLogPath(context.state),
+                     syncErrorBlock(context.clock.now(), errorText, statementText, procedureName)))
+        context.tableCopy.syncLogUnwritable = true;
     context.tableCopy.syncError = true;
     ++context.tableCopy.syncLogBlocks;
 }

@@ -19,6 +19,7 @@ QString syncErrorBlock(const QDateTime& time, const QString& errorText,
                        const QString& statementText, const QString& procedureName);
 
 // Appends the block to syncerr.log (beside errors.log) and sets the sync-error flag. A log
-// that cannot be written does not stop the work: the flag is set all the same.
+// that cannot be written does not stop the work: the flag is set all the same, and so is the
+// copy state's syncLogUnwritable.
 void LogSyncError(const CopyContext& context, const QString& errorText,
                   const QString& statementText, const QString& procedureName);

@@ -50,6 +50,11 @@ QString pendingCountQuery(const QString& action)
            sqlText(action);
 }
 
+QString markedCountQuery()
+{
+    return QStringLiteral("select count(xtag) from mt.qel_vr_log where sync_date is not null");
+}
+
 QString historyCountQuery(const QString& hostName)
 {
     return QStringLiteral("select count(*) from mt.qel_vr_transfer_log where host_name=") +

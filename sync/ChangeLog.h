@@ -34,6 +34,9 @@ bool resultsTakePart(const QString& remoteSchemaVersion);
 
 // Counting pending rows of one action ("INS", "UPD", "DEL") for the menus.
 QString pendingCountQuery(const QString& action);
+// Rows marked as carried by a run that was interrupted before it removed them: work still to
+// be finished, so they count as pending modifications.
+QString markedCountQuery();
 // This workstation's history rows, counted for the menus.
 QString historyCountQuery(const QString& hostName);
 

@@ -6,7 +6,16 @@
 
 #include <QStringList>
 
-void recordDroppedChanges(const CopyContext& context, Connection& remote)
+bool droppedByDesign(const QString& action, const QString& affectedTable)
+{
+    static const QStringList leftToTheMaster = {
+        QStringLiteral("INVENTORY"), QStringLiteral("CALIBRATION"), QStringLiteral("LOCATION"),
+        QStringLiteral("REPAIR"), QStringLiteral("CUSTOMERS")};
+    return action.compare(QLatin1String("DEL"), Qt::CaseInsensitive) == 0 &&
+           leftToTheMaster.contains(affectedTable.trimmed(), Qt::CaseInsensitive);
+}
+
+bool recordDroppedChanges(const CopyContext& context, Connection& remote)
 {
     const QStringList columns = {QStringLiteral("action"),
                                  QStringLiteral("affected_table"),
@@ -17,7 +26,7 @@ void recordDroppedChanges(const CopyContext& context, Connection& remote)
                                  QStringLiteral("mtuser"),
                                  QStringLiteral("event_date")};
     QString blocks;
-    int count = 0;
+    int unintended = 0;
     auto rows = remote.openRecordset(QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
                                      QStringLiteral(" from mt.qel_vr_log where sync_date is null"));
     for (; !rows->eof(); rows->moveNext()) {
@@ -25,13 +34,20 @@ void recordDroppedChanges(const CopyContext& context, Connection& remote)
         for (int i = 0; i < columns.size(); ++i)
             described.append(columns[i] + QLatin1Char('=') +
                              rows->value(i).value_or(QStringLiteral("(NULL)")));
-        blocks += syncErrorBlock(
-            context.clock.now(), QStringLiteral("Untransferred change deleted with the change log"),
-            described.join(QLatin1Char(' ')), QStringLiteral("ClearRemoteLog"));
-        ++count;
+        const bool byDesign =
+            droppedByDesign(rows->value(0).value_or(QString()), rows->value(1).value_or(QString()));
+        blocks +=
+            syncErrorBlock(context.clock.now(), byDesign ? DroppedByDesign : DroppedUntransferred,
+                           described.join(QLatin1Char(' ')), QStringLiteral("ClearRemoteLog"));
+        if (!byDesign)
+            ++unintended;
     }
-    if (count == 0)
-        return;
-    appendToLog(syncErrorLogPath(context.state), blocks);
-    context.tableCopy.syncLogBlocks += count;
+    if (blocks.isEmpty())
+        return true;
+    if (!appendToLog(syncErrorLogPath(context.state), blocks)) {
+        context.tableCopy.syncLogUnwritable = true;
+        return false;
+    }
+    context.tableCopy.syncLogBlocks += unintended;
+    return true;
 }

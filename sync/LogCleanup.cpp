@@ -17,8 +17,8 @@ void ClearRemoteLog(const CopyContext& context)
 {
     try {
         Connection& remote = userConnection(context, Side::Remote);
-        recordDroppedChanges(context, remote);
-        remote.execute(ChangeLog::clearStatement());
+        if (recordDroppedChanges(context, remote))
+            remote.execute(ChangeLog::clearStatement());
     } catch (const DbError&) {
     }
 }

@@ -4,7 +4,7 @@ struct CopyContext;
 struct SessionContext;
 
 // Empty the change log of the Master Database / the Remote Database; never report. What the
-// remote log still holds untransferred is written to syncerr.log first; when that cannot even
-// be read, the log is left as it is.
+// remote log still holds untransferred is written to syncerr.log first; when that cannot be
+// read or written, the log is kept (the copy state's syncLogUnwritable tells the latter).
 void ClearMasterLog(const SessionContext& context);
 void ClearRemoteLog(const CopyContext& context);

@@ -176,6 +176,18 @@ QString markStatement(const FamilyFacts& facts, const LogRow& row)
     return text + QStringLiteral(" and event_date<=") + *loggedAt + QStringLiteral(";commit");
 }
 
+// A timestamp as the engines return it ("2011-06-14 10:00:00", with or without a fraction);
+// invalid when it is none.
+QDateTime timestampOf(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    QDateTime t =
+        QDateTime::fromString(trimmed.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    if (!t.isValid())
+        t = QDateTime::fromString(trimmed.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return t;
+}
+
 class ModifiedRecordTransfer
 {
 public:
@@ -194,6 +206,8 @@ private:
     bool transferColumn(const FamilyFacts& facts, const LogRow& row);
     void writeColumn(const FamilyFacts& facts, const LogRow& row, const QString& literal);
     void checkColumn(const FamilyFacts& facts, const LogRow& row);
+    bool settleInterruptedRun();
+    void recordRun();
     bool lost() const { return m_state.errorOccurred; }
 
     CopyContext m_context;
@@ -204,6 +218,11 @@ private:
     QString m_statement; // the statement last built, for a report
     // The column names of each family's table, lower case, as the catalogue lists them.
     std::map<Family, QSet<QString>> m_columns;
+    // This workstation's history: the stop times of its runs.
+    QList<QDateTime> m_history;
+    // Rows an interrupted run carried and marked but did not record, by affected_table.
+    std::map<QString, qint32> m_carriedBefore;
+    qint32 m_listed = 0; // pending rows listed by this run
 };
 
 void ModifiedRecordTransfer::run()
@@ -241,9 +260,10 @@ void ModifiedRecordTransfer::run()
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(402));
         m_sheet.setProgressBar(10);
 
-        // Every family's pending rows are listed before the first of them is marked: a mark
-        // by key alone also marks rows of other families that share the key (a calibration
-        // and its results), and those rows must still carry their columns.
+        const bool recordedBefore = settleInterruptedRun();
+
+        // Every family's pending rows are listed before the first of them is marked; rows
+        // logged while the run goes on wait for the next one.
         std::vector<std::pair<const FamilyFacts*, std::unique_ptr<Recordset>>> pendingRows;
         for (const FamilyFacts& facts : families) {
             if (facts.has(VersionGated) && !results)
@@ -258,6 +278,13 @@ void ModifiedRecordTransfer::run()
                 return;
         }
         m_sheet.showRunningCounter(false);
+        m_sheet.setNumber(QStringLiteral("Minsttotal"), total);
+        m_state.modifiedRecordTotal = total;
+
+        // A re-run that only found an interrupted run's rows, already in the history, has no
+        // work of its own to record.
+        if (!(recordedBefore && m_listed == 0 && m_carriedBefore.empty()))
+            recordRun();
 
         // Marked rows go; so do the inventory's insert entries, which the new-record
         // transfer has dealt with by now.
@@ -270,10 +297,8 @@ void ModifiedRecordTransfer::run()
         m_context.events.UpdateMenuStatus();
         if (lost())
             return;
-        m_sheet.setNumber(QStringLiteral("Minsttotal"), total);
         m_sheet.setText(QStringLiteral("Function"), m_context.phrase(409));
         m_sheet.setProgressBar(100);
-        m_state.modifiedRecordTotal = total;
         ui.setBusy(false);
 
         if ((m_state.newRecordsPending || m_state.modifiedRecordsPending) &&
@@ -283,13 +308,15 @@ void ModifiedRecordTransfer::run()
                         std::nullopt});
         else
             ClearRemoteLog(m_context);
+        if (m_context.tableCopy.syncLogUnwritable)
+            ui.message({QStringLiteral("syncerr.log (%1) could not be written. The changes it "
+                                       "should have recorded stay in the change log of the "
+                                       "Remote Database; make the file writable and synchronise "
+                                       "again.")
+                            .arg(syncErrorLogPath(m_state)),
+                        m_context.phrase(101), MessageIcon::Exclamation, MessageButtons::Ok,
+                        std::nullopt});
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(239));
-
-        m_state.transferStopTime = timestampText(m_context.clock.now());
-        m_master.setActiveConnection(&userConnection(m_context, Side::Master));
-        m_statement = synchronizeHistoryStatement(m_context, m_context.phrase(243));
-        m_master.setCommandText(m_statement);
-        m_master.execute();
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(410));
         // The next synchronisation of this session starts its own clock.
         m_state.transferStartTime.clear();
@@ -304,7 +331,11 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     const QString procedure =
         QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = 0;
+    if (const auto before = m_carriedBefore.find(ChangeLog::affectedTable(facts.family));
+        before != m_carriedBefore.end())
+        counter = before->second;
     while (!rows.eof()) {
+        ++m_listed;
         try {
             transferRow(facts, readLogRow(facts.log, rows), counter);
         } catch (const DbError& e) {
@@ -404,6 +435,69 @@ bool ModifiedRecordTransfer::transferColumn(const FamilyFacts& facts, const LogR
         return false;
     writeColumn(facts, row, value);
     return true;
+}
+
+// A run that was interrupted after it marked rows as carried leaves them in the log. Those its
+// history row records (the marks carry the run's stop time) are removed; the others were
+// carried but not recorded, and this run counts them as its own. True when the log held rows
+// of a recorded run.
+bool ModifiedRecordTransfer::settleInterruptedRun()
+{
+    m_statement = QStringLiteral("select stop_time from mt.qel_vr_transfer_log where host_name=") +
+                  sqlText(m_state.remoteMachineName);
+    m_master.setCommandText(m_statement);
+    for (auto rs = m_master.open(); !rs->eof(); rs->moveNext())
+        m_history.append(timestampOf(rs->value(0).value_or(QString())));
+
+    // A run's marks all carry its stop time once it recorded itself, so either every stamp
+    // left is in the history or none is; anything else is kept and counted, to be safe.
+    m_statement =
+        QStringLiteral("select distinct sync_date from mt.qel_vr_log where sync_date is not null");
+    m_remote.setCommandText(m_statement);
+    bool any = false;
+    bool allRecorded = true;
+    for (auto rs = m_remote.open(CursorType::Static); !rs->eof(); rs->moveNext()) {
+        any = true;
+        allRecorded =
+            allRecorded && m_history.contains(timestampOf(rs->value(0).value_or(QString())));
+    }
+    const bool recorded = any && allRecorded;
+    if (recorded) {
+        m_statement =
+            QStringLiteral("delete from mt.qel_vr_log where sync_date is not null;commit");
+        m_remote.setCommandText(m_statement);
+        m_remote.execute();
+    }
+
+    m_statement = QStringLiteral("select affected_table,count(xtag) from mt.qel_vr_log where "
+                                 "sync_date is not null and action='UPD' group by affected_table");
+    m_remote.setCommandText(m_statement);
+    for (auto rs = m_remote.open(CursorType::Static); !rs->eof(); rs->moveNext())
+        m_carriedBefore[rs->value(0).value_or(QString()).trimmed().toUpper()] =
+            rs->value(1).value_or(QString()).toInt();
+    return recorded;
+}
+
+// The history row, and the run's stop time stamped on every row it marked: a stop time later
+// than any this workstation recorded before, so no two runs share one.
+void ModifiedRecordTransfer::recordRun()
+{
+    QDateTime stop = m_context.clock.now();
+    stop = stop.addMSecs(-stop.time().msec());
+    for (const QDateTime& earlier : std::as_const(m_history)) {
+        if (earlier.isValid() && earlier >= stop)
+            stop = earlier.addSecs(1);
+    }
+    m_state.transferStopTime = timestampText(stop);
+    m_statement = QStringLiteral("update mt.qel_vr_log set sync_date=") +
+                  sqlText(m_state.transferStopTime) +
+                  QStringLiteral(" where sync_date is not null;commit");
+    m_remote.setCommandText(m_statement);
+    m_remote.execute();
+
+    m_statement = synchronizeHistoryStatement(m_context, m_context.phrase(243));
+    m_master.setCommandText(m_statement);
+    m_master.execute();
 }
 
 // The logged column name becomes part of the statements that read and write the value, so only

@@ -487,6 +487,162 @@ private Q_SLOTS:
     }
 
     // A connection lost in the middle ends the run: no history, the log not cleaned.
+    // A mark covers only the log rows of the change it carried: not a failed column of the
+    // same key, not a deletion of it, not a result the schema version leaves out, and not an
+    // edit logged while the run was going on.
+    void aMarkCoversOnlyTheChangeCarried()
+    {
+        const QString item = remoteValue(
+            QStringLiteral("select xtag from qel_vr_log where affected_table='INVENTORY' limit 1"));
+        const QString calibration = remoteValue(QStringLiteral(
+            "select xtag from qel_vr_log where affected_table='CALIBRATION' limit 1"));
+        onRemote(QStringLiteral(
+                     "update dbconfig set dbremote=0;"
+                     "update dbconfig set version='6.5.0';"
+                     "insert into qel_vr_log(xtag,xtag_additional,affected_table,affected_column,"
+                     "action,event_date) values"
+                     "('%1',null,'INVENTORY','i4219','UPD','2011-06-14 10:00:00.000'),"
+                     "('%1',null,'INVENTORY',null,'DEL','2011-06-14 10:00:01.000'),"
+                     "('%2','1','RESULTS','f2605','UPD','2011-06-14 10:00:02.000');"
+                     "update dbconfig set dbremote=1")
+                     .arg(item, calibration));
+        // The master refuses one column of the item.
+        m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral(" set i4219=")),
+                                    DbError(-194, QStringLiteral("refused by the master")));
+        // While the run goes on, the user edits the calibration again.
+        bool edited = false;
+        m_fixture.faults().failWhen(
+            [this, &edited, calibration](const QString& text) {
+                if (!edited && text.contains(QStringLiteral("affected_table='INVENTORY'")) &&
+                    text.contains(QStringLiteral("set sync_date=now(*)"))) {
+                    edited = true;
+                    onRemote(QStringLiteral("insert into qel_vr_log(xtag,affected_table,"
+                                            "affected_column,action,event_date) values('%1',"
+                                            "'CALIBRATION','c2304','UPD',varrow_now())")
+                                 .arg(calibration));
+                }
+                return false;
+            },
+            DbError(0, QString()));
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(edited);
+        const QString pending = QStringLiteral(
+            "select group_concat(affected_table||'/'||action||'/'||coalesce(affected_column,''),"
+            "' ') from (select * from qel_vr_log where sync_date is null and xtag in ('%1','%2') "
+            "order by affected_table,action,affected_column)");
+        QCOMPARE(remoteValue(pending.arg(item, calibration)),
+                 QStringLiteral("CALIBRATION/UPD/c2304 INVENTORY/DEL/ INVENTORY/UPD/i4219 "
+                                "RESULTS/UPD/f2605"));
+        QCOMPARE(remoteValue(
+                     QStringLiteral("select count(*) from qel_vr_log where sync_date is not null")),
+                 QStringLiteral("0"));
+    }
+
+    // A value the remote holds but cannot be read (a date that does not exist) fails its row
+    // only; the rest is carried and the run is recorded.
+    void anUnreadableValueIsARowFailure()
+    {
+        const QString item = remoteValue(
+            QStringLiteral("select xtag from qel_vr_log where affected_table='INVENTORY' limit 1"));
+        onRemote(
+            QStringLiteral(
+                "update dbconfig set dbremote=0;"
+                "update inventory set i4209='2024-02-30' where mtag='%1';"
+                "insert into qel_vr_log(xtag,affected_table,affected_column,action,event_date) "
+                "values('%1','INVENTORY','i4209','UPD','2011-06-14 10:00:00.000');"
+                "update dbconfig set dbremote=1")
+                .arg(item));
+        const int before = historyRows();
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(!m_t->state().errorOccurred);
+        QCOMPARE(historyRows(), before + 1);
+        QCOMPARE(syncErrors().count(QStringLiteral("TransferModifiedRecords-Inventory")), 1);
+        QCOMPARE(sheet().number(QStringLiteral("Minvnumber")),
+                 sheet().number(QStringLiteral("Mtotalinv")) - 1);
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
+                                            "null and affected_column='i4209'")),
+                 QStringLiteral("1"));
+    }
+
+    // A validation link whose description was emptied to NULL in the field arrives as NULL.
+    void aNullLoggedForAValidationLinkStaysNull()
+    {
+        const QString link = QStringLiteral(
+            "select root||'|'||rootdata from vallinkdata where linkdesc is not null limit 1");
+        const QStringList key = masterValue(link).split(QLatin1Char('|'));
+        QCOMPARE(key.size(), 2);
+        onRemote(QStringLiteral(
+                     "update dbconfig set dbremote=0; delete from qel_vr_log;"
+                     "update vallinkdata set linkdesc=null where root='%1' and rootdata='%2';"
+                     "insert into qel_vr_log(xtag,xtag_additional,affected_table,affected_column,"
+                     "action,event_date,i4201) values('%1',null,'VALLINKDATA','linkdesc','UPD',"
+                     "'2011-06-14 10:00:00.000','%2');"
+                     "update dbconfig set dbremote=1")
+                     .arg(key[0], key[1]));
+        signIn();
+        TransferModifiedRecords(program());
+        QCOMPARE(masterValue(QStringLiteral("select coalesce(linkdesc,'(NULL)') from vallinkdata "
+                                            "where root='%1' and rootdata='%2'")
+                                 .arg(key[0], key[1])),
+                 QStringLiteral("(NULL)"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+    }
+
+    // A run that stops after it marked rows (the connection lost, the process killed) is
+    // finished by the next one: the log ends empty, and the work is recorded exactly once.
+    void anInterruptedRunIsFinishedByTheNext_data()
+    {
+        QTest::addColumn<QString>("stopAt");
+        QTest::addColumn<int>("skip");
+        QTest::newRow("among the marks") << QStringLiteral("set sync_date=now(*)") << 5;
+        QTest::newRow("after the last mark") << QStringLiteral("set sync_date='") << 0;
+        QTest::newRow("after the history row")
+            << QStringLiteral("delete from mt.qel_vr_log where sync_date is not null") << 0;
+    }
+
+    void anInterruptedRunIsFinishedByTheNext()
+    {
+        QFETCH(QString, stopAt);
+        QFETCH(int, skip);
+        // The item columns changed in the field, to be compared on both sides at the end.
+        QStringList changed;
+        for (const QString& pair :
+             remoteValue(QStringLiteral("select group_concat(xtag||'|'||affected_column,' ') from "
+                                        "qel_vr_log where affected_table='INVENTORY' and "
+                                        "action='UPD'"))
+                 .split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList p = pair.split(QLatin1Char('|'));
+            changed.append(QStringLiteral("select quote(%1) from inventory where mtag='%2'")
+                               .arg(p.value(1), p.value(0)));
+        }
+        QVERIFY(!changed.isEmpty());
+        const int before = historyRows();
+        m_fixture.faults()
+            .failWhen(FaultInjector::textContains(stopAt), FaultInjector::lostConnection())
+            .skip = skip;
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(m_t->state().errorOccurred);
+        QVERIFY(remoteValue(
+                    QStringLiteral("select count(*) from qel_vr_log where sync_date is not null"))
+                    .toInt() > 0);
+
+        m_fixture.faults().clear();
+        signIn();
+        QVERIFY(m_t->state().modifiedRecordsPending);
+        TransferModifiedRecords(program());
+        QVERIFY(!m_t->state().errorOccurred);
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+        QCOMPARE(historyRows(), before + 1);
+        for (const QString& column : std::as_const(changed))
+            QCOMPARE(masterValue(column), remoteValue(column));
+        QVERIFY(syncErrors().isEmpty());
+    }
+
     void aLostConnectionEndsTheRunEarly()
     {
         m_fixture.faults().failWhen(
