@@ -362,33 +362,45 @@ class TestCrashRecovery : public QObject
         return found;
     }
 
+    // A statement's text with its timestamps blanked out: two runs stamp their own times.
+    static QString withoutTimes(const QString& text)
+    {
+        static const QRegularExpression time(
+            QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d(\\.\\d+)?"));
+        return QString(text).replace(time, QStringLiteral("<time>"));
+    }
+
     // The points where a run is killed: the moments right after the last change-log row is
-    // marked, after the marked rows are deleted, after the change log is emptied, and on
-    // either side of the history row; the others spread evenly over the statements that
-    // write, where a kill can leave something half done.
+    // marked, after the marked rows get the run's stop time, after they are deleted, after the
+    // change log is emptied, and on either side of the history row; the others spread evenly over
+    // the statements that write, where a kill can leave something half done.
     QList<KillPoint> choosePoints(int wanted, QString& error) const
     {
         const int history =
             lastMatching(QStringLiteral("^insert\\s+into\\s+(mt\\.)?qel_vr_transfer_log\\b"));
-        const int lastMark =
-            lastMatching(QStringLiteral("^update\\s+(mt\\.)?qel_vr_log\\s+set\\s+sync_date\\b"));
+        const int lastMark = lastMatching(
+            QStringLiteral("^update\\s+(mt\\.)?qel_vr_log\\s+set\\s+sync_date\\s*=\\s*[^'\\s]"));
+        const int stamped = lastMatching(
+            QStringLiteral("^update\\s+(mt\\.)?qel_vr_log\\s+set\\s+sync_date\\s*=\\s*'"));
         const int markedDeleted = lastMatching(
             QStringLiteral("^delete\\s+from\\s+(mt\\.)?qel_vr_log\\s+where\\s+sync_date\\s+is\\s+"
                            "not\\s+null"));
         const int emptied =
-            lastMatching(QStringLiteral("^delete\\s+from\\s+(mt\\.)?qel_vr_log\\s*$"), history);
-        if (!history || !lastMark || !markedDeleted || !emptied) {
+            lastMatching(QStringLiteral("^delete\\s+from\\s+(mt\\.)?qel_vr_log\\s*$"));
+        if (!history || !lastMark || !stamped || !markedDeleted || !emptied) {
             error = QStringLiteral("the uninterrupted run lacks a statement the test kills at "
-                                   "(history %1, last mark %2, marked rows deleted %3, log "
-                                   "emptied %4)")
+                                   "(history %1, last mark %2, stamp %3, marked rows deleted "
+                                   "%4, log emptied %5)")
                         .arg(history)
                         .arg(lastMark)
+                        .arg(stamped)
                         .arg(markedDeleted)
                         .arg(emptied);
             return {};
         }
         QList<KillPoint> points = {
             {QStringLiteral("after the last mark"), lastMark, false},
+            {QStringLiteral("after the run's stop time is stamped"), stamped, false},
             {QStringLiteral("after the marked rows are deleted"), markedDeleted, false},
             {QStringLiteral("after the change log is emptied"), emptied, false},
             {QStringLiteral("before the history row"), history, true},
@@ -397,7 +409,8 @@ class TestCrashRecovery : public QObject
         QList<int> writes;
         for (const Statement& statement : m_map)
             if (isWrite(statement.text) &&
-                !QList<int>{lastMark, markedDeleted, emptied, history}.contains(statement.number))
+                !QList<int>{lastMark, stamped, markedDeleted, emptied, history}.contains(
+                    statement.number))
                 writes.append(statement.number);
         const qsizetype spread = wanted <= 0
                                      ? writes.size()
@@ -435,7 +448,7 @@ class TestCrashRecovery : public QObject
                                     .arg(run.point.statement)
                                     .arg(last.number)
                                     .arg(describe(run.killed)));
-            else if (last.text != statementText(last.number))
+            else if (withoutTimes(last.text) != withoutTimes(statementText(last.number)))
                 problems.append(QStringLiteral("the killed run's statement %1 differs from the "
                                                "uninterrupted run's: %2")
                                     .arg(last.number)
