@@ -3,6 +3,8 @@
 #include "tests/support/TestWorkspace.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -15,6 +17,39 @@ class TestUnattendedSync : public QObject
     TestWorkspace m_updates{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly)};
     TestWorkspace m_fieldWork{TestWorkspace::small(DemoOptions::Remote::FieldWork),
                               TestWorkspace::Detached};
+    TestWorkspace m_drops{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly),
+                          TestWorkspace::Detached};
+
+    // Both change logs and the history, as short text: what a refused run must not change.
+    static QString logsAndHistory(const TestWorkspace& workspace)
+    {
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        return value(*workspace.openRemote(), log) + QLatin1Char(' ') +
+               value(*workspace.openMaster(), log) + QLatin1Char(' ') +
+               value(*workspace.openMaster(),
+                     QStringLiteral("select count(*) from qel_vr_transfer_log"));
+    }
+
+    static QString syncErrors(const TestWorkspace& workspace)
+    {
+        QFile log(QFileInfo(workspace.report().remoteFile).absolutePath() +
+                  QStringLiteral("/syncerr.log"));
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+
+    // Logs a change of an item the master holds, so the transfer has work to do.
+    static void changeAnItem(const TestWorkspace& workspace, const QString& extraLogRows)
+    {
+        auto remote = workspace.openRemote();
+        remote->exec(QStringLiteral("update dbconfig set dbremote=0;"
+                                    "update inventory set i4202='changed in the field' where "
+                                    "mtag=(select min(mtag) from inventory);"
+                                    "insert into qel_vr_log(xtag,affected_table,affected_column,"
+                                    "action,event_date) select min(mtag),'INVENTORY','i4202','UPD',"
+                                    "varrow_now() from inventory;") +
+                     extraLogRows + QStringLiteral(";update dbconfig set dbremote=1"));
+    }
 
     struct Run
     {
@@ -22,7 +57,10 @@ class TestUnattendedSync : public QObject
         QString out, err;
     };
 
-    static Run transfer(const TestWorkspace& workspace)
+    static Run
+    transfer(const TestWorkspace& workspace,
+             const QString& keys = QStringLiteral(
+                 "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql"))
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -31,11 +69,8 @@ class TestUnattendedSync : public QObject
         env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(testsupport::binaryDir());
-        process.start(
-            QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
-            {QStringLiteral("-TRANSFER"),
-             QStringLiteral(
-                 "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql")});
+        process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
+                      {QStringLiteral("-TRANSFER"), keys});
         Run run;
         if (!process.waitForFinished(60000))
             process.kill();
@@ -55,6 +90,96 @@ private Q_SLOTS:
     {
         QVERIFY2(m_updates.isValid(), qPrintable(m_updates.error()));
         QVERIFY2(m_fieldWork.isValid(), qPrintable(m_fieldWork.error()));
+        QVERIFY2(m_drops.isValid(), qPrintable(m_drops.error()));
+        // Second names for both databases, as a careless set-up might define them.
+        QFile ini(m_fieldWork.report().odbcIni);
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(ini.readAll());
+        ini.close();
+        for (const char* name : {"VarrowMaster", "VarrowRemote"}) {
+            const QString header = QStringLiteral("[%1]").arg(QLatin1String(name));
+            const qsizetype start = text.indexOf(header);
+            QVERIFY(start >= 0);
+            const qsizetype end = text.indexOf(QStringLiteral("\n["), start + 1);
+            QString section = text.mid(start, end < 0 ? -1 : end - start + 1);
+            section.replace(header, QStringLiteral("[%1Alias]").arg(QLatin1String(name)));
+            text += QStringLiteral("\n") + section;
+        }
+        text.replace(QStringLiteral("[ODBC Data Sources]\n"),
+                     QStringLiteral("[ODBC Data Sources]\nVarrowMasterAlias=Varrow SQL Anywhere "
+                                    "stand-in\nVarrowRemoteAlias=Varrow SQL Anywhere stand-in\n"));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(text.toUtf8());
+    }
+
+    // Data sources swapped, named twice, or two names for one database: the run refuses before
+    // anything is written, and says why.
+    void mixedUpDataSourcesChangeNothing_data()
+    {
+        QTest::addColumn<QString>("master");
+        QTest::addColumn<QString>("remote");
+        QTest::newRow("swapped") << "VarrowRemote"
+                                 << "VarrowMaster";
+        QTest::newRow("remote named twice") << "VarrowRemote"
+                                            << "VarrowRemote";
+        QTest::newRow("master named twice") << "VarrowMaster"
+                                            << "VarrowMaster";
+        QTest::newRow("a second name of the remote") << "VarrowRemoteAlias"
+                                                     << "VarrowRemote";
+        QTest::newRow("a second name of the master") << "VarrowMaster"
+                                                     << "VarrowMasterAlias";
+    }
+
+    void mixedUpDataSourcesChangeNothing()
+    {
+        QFETCH(QString, master);
+        QFETCH(QString, remote);
+        const QString before = logsAndHistory(m_fieldWork);
+        const Run run = transfer(m_fieldWork,
+                                 QStringLiteral("MDSN=%1;MUID=mt;MPWD=sql;RDSN=%2;RUID=mt;RPWD=sql")
+                                     .arg(master, remote));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Nothing was changed.")), qPrintable(run.err));
+        QCOMPARE(logsAndHistory(m_fieldWork), before);
+    }
+
+    // Deletions the transfers leave to the master by design are written down as such and need
+    // no one's look; a dropped change that should have been carried does. When syncerr.log
+    // cannot be written, the change log keeps what it would have recorded.
+    void droppedChangesAreWrittenDownByKind()
+    {
+        changeAnItem(m_drops,
+                     QStringLiteral("insert into qel_vr_log(xtag,affected_table,action,event_date) "
+                                    "values('GONE-1','INVENTORY','DEL',varrow_now())"));
+        Run run = transfer(m_drops);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(syncErrors(m_drops).count(QStringLiteral("Deletion not carried by design")), 1);
+        QCOMPARE(value(*m_drops.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+
+        changeAnItem(m_drops, QStringLiteral("insert into qel_vr_log(xtag,xtag_additional,"
+                                             "affected_table,action,event_date) values('CA-1',"
+                                             "'MT-1','STANDARDS','DEL',varrow_now())"));
+        run = transfer(m_drops);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(syncErrors(m_drops).count(
+                     QStringLiteral("Untransferred change deleted with the change log")),
+                 1);
+
+        const QString syncerr =
+            QFileInfo(m_drops.report().remoteFile).absolutePath() + QStringLiteral("/syncerr.log");
+        QVERIFY(QFile::remove(syncerr));
+        QVERIFY(QDir().mkdir(syncerr)); // a file that cannot be written, even by root
+        changeAnItem(m_drops, QStringLiteral("insert into qel_vr_log(xtag,xtag_additional,"
+                                             "affected_table,action,event_date) values('CA-2',"
+                                             "'MT-2','STANDARDS','DEL',varrow_now())"));
+        run = transfer(m_drops);
+        QVERIFY(QDir().rmdir(syncerr));
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("could not be written")), qPrintable(run.err));
+        QCOMPARE(value(*m_drops.openRemote(),
+                       QStringLiteral("select group_concat(xtag) from qel_vr_log")),
+                 QStringLiteral("CA-2"));
     }
 
     void columnChangesAreSynchronised()
