@@ -9,173 +9,16 @@
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
 #include "sync/LogCleanup.h"
+#include "sync/ModifiedRecordFamilies.h"
 #include "sync/TransferHistory.h"
 
 #include <QSet>
 #include <map>
 
 using ChangeLog::Family;
+using namespace ModifiedRecords;
 
 namespace {
-
-// The change-log columns that hold a family's second key, the changed column's name and the
-// new value (null: the family's log rows have none). Every row also has its key in xtag and
-// the moment it was logged in event_date.
-struct LogLayout
-{
-    const char* secondKey;
-    const char* column;
-    const char* value;
-};
-
-constexpr LogLayout singleKey{nullptr, "affected_column", nullptr};
-constexpr LogLayout twoKeys{"xtag_additional", "affected_column", nullptr};
-constexpr LogLayout valFieldLog{nullptr, "xtag_additional", nullptr};
-constexpr LogLayout valLinkLog{"i4201", "affected_column", "xtag_additional"};
-
-enum Trait : unsigned
-{
-    OrderedByEvent = 1, // the log rows are carried in the order they were logged
-    VersionGated = 2,   // takes part only when the remote schema carries the table
-    Validation = 4,     // a validation table: always the schema owner's, whatever the segregate
-    ReadFormatted = 8,  // long text columns are read through a cast so they arrive whole
-};
-
-// Everything that sets one kind of logged modification apart: how its log rows are listed and
-// read, the key columns its rows are found by, which boxes count it, the
-// procedure named in syncerr.log, and the status shown once it is done (0: unchanged).
-struct FamilyFacts
-{
-    Family family;
-    const char* suffix; // count boxes; none for the validation tables
-    const char* procedure;
-    LogLayout log;
-    const char* keyColumn;
-    const char* secondKeyColumn;
-    unsigned traits;
-    int progressAfter;
-    int barAfter;
-
-    bool has(Trait trait) const { return (traits & trait) != 0; }
-};
-
-// The validation field's second key is the value's own key: see transferValField.
-const FamilyFacts families[] = {
-    {Family::Inventory, "inv", "Inventory", singleKey, "mtag", nullptr,
-     OrderedByEvent | ReadFormatted, 403, 40},
-    {Family::Calibration, "cal", "Calibration", singleKey, "ctag", nullptr,
-     OrderedByEvent | ReadFormatted, 404, 50},
-    {Family::Standards, "std", "Standards", twoKeys, "ctag", "c2430", OrderedByEvent, 405, 60},
-    {Family::CalResults, "crs", "Results", twoKeys, "ctag", "c2502", 0, 415, 65},
-    {Family::Results, "frs", "FullResults", twoKeys, "ctag", "row_num", VersionGated, 416, 70},
-    {Family::ResultsRaw, "rrs", "RawResults", twoKeys, "ctag", "row_num", VersionGated, 406, 75},
-    {Family::Location, "loc", "Location", singleKey, "ltag", nullptr,
-     OrderedByEvent | ReadFormatted, 407, 80},
-    {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, OrderedByEvent | ReadFormatted,
-     408, 90},
-    {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, OrderedByEvent, 0, 0},
-    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", Validation, 0, 0},
-    // Its log rows carry the new values, so the last one logged must be written last.
-    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata",
-     Validation | OrderedByEvent, 0, 0},
-};
-
-// The log columns listed for a family, in the order readLogRow reads them.
-QStringList logColumns(const LogLayout& log)
-{
-    QStringList columns{QStringLiteral("xtag")};
-    for (const char* column : {log.secondKey, log.column, log.value}) {
-        if (column)
-            columns.append(QLatin1String(column));
-    }
-    columns.append(QStringLiteral("event_date"));
-    return columns;
-}
-
-QString logQuery(const FamilyFacts& facts)
-{
-    return QStringLiteral("select ") + logColumns(facts.log).join(QLatin1Char(',')) +
-           QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
-           ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
-           (facts.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
-}
-
-QString countQuery(Family f)
-{
-    return QStringLiteral("select count(xtag) from mt.qel_vr_log where sync_date is null and "
-                          "action='UPD' and affected_table='") +
-           ChangeLog::affectedTable(f) + QLatin1Char('\'');
-}
-
-// The fields of one change-log row, as its family lists them. The value is null when the
-// log holds a NULL (or the family logs none).
-struct LogRow
-{
-    QString key, secondKey, column;
-    DbValue value;
-    QString eventDate;
-};
-
-LogRow readLogRow(const LogLayout& log, Recordset& rs)
-{
-    int at = 0;
-    auto next = [&rs, &at](const char* column) -> DbValue {
-        return column ? rs.value(at++) : DbValue();
-    };
-    LogRow row;
-    row.key = next("xtag").value_or(QString());
-    row.secondKey = next(log.secondKey).value_or(QString());
-    row.column = next(log.column).value_or(QString());
-    row.value = next(log.value);
-    row.eventDate = next("event_date").value_or(QString());
-    return row;
-}
-
-// The table as a statement names it: the validation tables always belong to "mt", the
-// others to the connected user's segregate.
-QString qualifiedTable(const FamilyFacts& facts, const QString& segregate)
-{
-    return (facts.has(Validation) ? QStringLiteral("mt") : segregate) + QLatin1Char('.') +
-           ChangeLog::tableName(facts.family);
-}
-
-// "where mtag='M1'" or "where ctag='C1' and c2430='M2'", keys quoted with quotes doubled.
-QString keyCondition(const FamilyFacts& facts, const LogRow& row)
-{
-    QString condition = QStringLiteral(" where ") + QLatin1String(facts.keyColumn) +
-                        QLatin1Char('=') + sqlText(row.key);
-    if (facts.secondKeyColumn)
-        condition += QStringLiteral(" and ") + QLatin1String(facts.secondKeyColumn) +
-                     QLatin1Char('=') + sqlText(row.secondKey);
-    return condition;
-}
-
-// Marks as carried the log rows of this change that were logged up to this row: the same
-// table, key, second key, column (and, where the log holds it, value). Rows logged later, a
-// failed column of the same key, deletions and other families' rows stay pending.
-QString markStatement(const FamilyFacts& facts, const LogRow& row)
-{
-    const std::optional<QString> loggedAt =
-        fieldLiteral(row.eventDate, FieldFormat{FieldFormat::Timestamp, false});
-    if (row.eventDate.isEmpty() || !loggedAt)
-        throw DbError(0,
-                      QStringLiteral("The change log holds an unreadable event date: %1 (key %2)")
-                          .arg(row.eventDate, row.key));
-    QString text = QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where sync_date is "
-                                  "null and action='UPD' and affected_table=") +
-                   sqlText(ChangeLog::affectedTable(facts.family)) + QStringLiteral(" and xtag=") +
-                   sqlText(row.key);
-    if (facts.log.secondKey)
-        text += QStringLiteral(" and ") + QLatin1String(facts.log.secondKey) + QLatin1Char('=') +
-                sqlText(row.secondKey);
-    text += QStringLiteral(" and ") + QLatin1String(facts.log.column) + QLatin1Char('=') +
-            sqlText(row.column);
-    if (facts.log.value)
-        text += QStringLiteral(" and ") + QLatin1String(facts.log.value) +
-                (row.value ? QLatin1Char('=') + sqlText(*row.value) : QStringLiteral(" is null"));
-    return text + QStringLiteral(" and event_date<=") + *loggedAt + QStringLiteral(";commit");
-}
-
 // A timestamp as the engines return it ("2011-06-14 10:00:00", with or without a fraction);
 // invalid when it is none.
 QDateTime timestampOf(const QString& text)
@@ -244,7 +87,7 @@ void ModifiedRecordTransfer::run()
 
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
-        for (const FamilyFacts& facts : families) {
+        for (const FamilyFacts& facts : families()) {
             if (!facts.suffix || (facts.has(VersionGated) && !results))
                 continue;
             m_statement = countQuery(facts.family);
@@ -265,7 +108,7 @@ void ModifiedRecordTransfer::run()
         // Every family's pending rows are listed before the first of them is marked; rows
         // logged while the run goes on wait for the next one.
         std::vector<std::pair<const FamilyFacts*, std::unique_ptr<Recordset>>> pendingRows;
-        for (const FamilyFacts& facts : families) {
+        for (const FamilyFacts& facts : families()) {
             if (facts.has(VersionGated) && !results)
                 continue;
             m_statement = logQuery(facts);
