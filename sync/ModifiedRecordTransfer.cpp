@@ -50,6 +50,11 @@ private:
     void writeColumn(const FamilyFacts& facts, const LogRow& row, const QString& literal);
     void checkColumn(const FamilyFacts& facts, const LogRow& row);
     bool settleInterruptedRun();
+    qint32 carriedBefore(Family family) const
+    {
+        const auto found = m_carriedBefore.find(ChangeLog::affectedTable(family));
+        return found == m_carriedBefore.end() ? 0 : found->second;
+    }
     void recordRun();
     bool lost() const { return m_state.errorOccurred; }
 
@@ -85,6 +90,8 @@ void ModifiedRecordTransfer::run()
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(452));
         m_sheet.setProgressBar(5);
 
+        // Rows an interrupted run carried without recording them count as this run's.
+        const bool recordedBefore = settleInterruptedRun();
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
         for (const FamilyFacts& facts : families()) {
@@ -92,7 +99,8 @@ void ModifiedRecordTransfer::run()
                 continue;
             m_statement = countQuery(facts.family);
             m_remote.setCommandText(m_statement);
-            const qint32 count = m_remote.open()->value(0).value_or(QString()).toInt();
+            const qint32 count =
+                m_remote.open()->value(0).value_or(QString()).toInt() + carriedBefore(facts.family);
             m_sheet.setNumber(
                 StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix)),
                 count);
@@ -102,8 +110,6 @@ void ModifiedRecordTransfer::run()
         m_sheet.setNumber(QStringLiteral("Mtotal"), pending);
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(402));
         m_sheet.setProgressBar(10);
-
-        const bool recordedBefore = settleInterruptedRun();
 
         // Every family's pending rows are listed before the first of them is marked; rows
         // logged while the run goes on wait for the next one.
@@ -173,10 +179,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
 {
     const QString procedure =
         QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
-    qint32 counter = 0;
-    if (const auto before = m_carriedBefore.find(ChangeLog::affectedTable(facts.family));
-        before != m_carriedBefore.end())
-        counter = before->second;
+    qint32 counter = carriedBefore(facts.family);
     while (!rows.eof()) {
         ++m_listed;
         try {
