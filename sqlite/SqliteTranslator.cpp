@@ -1,5 +1,6 @@
 #include "sqlite/SqliteTranslator.h"
 
+#include "sqlite/BinaryLiteralRule.h"
 #include "sqlite/ConcatenationRule.h"
 #include "sqlite/FunctionRule.h"
 #include "sqlite/OwnerRule.h"
@@ -44,6 +45,7 @@ QStringList SqliteTranslator::translate(const QString& commandText) const
             continue;
         }
         FunctionRule::apply(statement);
+        BinaryLiteralRule::apply(statement);
         ConcatenationRule::apply(statement);
         if (!TemporaryTableRule::apply(statement))
             UpdateRule::apply(statement);

@@ -14,6 +14,8 @@ class TestSqliteTranslator : public QObject
 private slots:
     void translates_data();
     void translates();
+    void binaryLiterals_data();
+    void binaryLiterals();
     void refusesWhatItCannotCarryOut_data();
     void refusesWhatItCannotCarryOut();
     void tokensGiveBackTheText_data();
@@ -281,6 +283,33 @@ void TestSqliteTranslator::translates()
     QFETCH(QString, command);
     QFETCH(QStringList, expected);
     QCOMPARE(translator().translate(command), expected);
+}
+
+void TestSqliteTranslator::binaryLiterals_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the transfer's write")
+        << "update MT.inventory set i4219=0x00FF10DB98D61E0F where mtag='M1';commit"
+        << "update inventory set i4219=X'00FF10DB98D61E0F' where mtag='M1'";
+    QTest::newRow("the row copy's values")
+        << "insert into temp_results_raw (ctag,w2704,w2705) values ('C1',0x0102,0x);commit"
+        << "insert into temp_results_raw (ctag,w2704,w2705) values ('C1',X'0102',X'')";
+    QTest::newRow("odd digits, any case") << "select 0XaB1"
+                                          << "select X'0aB1'";
+    QTest::newRow("inside a text") << "insert into t (s,b) values ('0x41 and ''0x42''',0x41)"
+                                   << "insert into t (s,b) values ('0x41 and ''0x42''',X'41')";
+    QTest::newRow("inside names and comments") << "select \"0x41\", [0x42] from t -- 0x43"
+                                               << "select \"0x41\", [0x42] from t -- 0x43";
+    QTest::newRow("no binary literals") << "select 0x1G, 10x1, a0x1, 0.5, 0 from t"
+                                        << "select 0x1G, 10x1, a0x1, 0.5, 0 from t";
+}
+
+void TestSqliteTranslator::binaryLiterals()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    QCOMPARE(translator().translate(command), QStringList{expected});
 }
 
 void TestSqliteTranslator::refusesWhatItCannotCarryOut_data()
