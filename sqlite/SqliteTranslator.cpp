@@ -2,6 +2,7 @@
 
 #include "sqlite/BinaryLiteralRule.h"
 #include "sqlite/ConcatenationRule.h"
+#include "sqlite/ExactValueRule.h"
 #include "sqlite/FunctionRule.h"
 #include "sqlite/OwnerRule.h"
 #include "sqlite/SqlTokenizer.h"
@@ -49,6 +50,7 @@ QStringList SqliteTranslator::translate(const QString& commandText) const
         ConcatenationRule::apply(statement);
         if (!TemporaryTableRule::apply(statement))
             UpdateRule::apply(statement);
+        ExactValueRule::apply(statement, m_facts.realColumns);
         result.append(statement.text());
     }
     return result;
