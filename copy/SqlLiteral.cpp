@@ -72,7 +72,8 @@ std::optional<QString> timestampLiteral(const QString& text)
 }
 
 // Drivers hand binary values over as hexadecimal text: bare digits (the usual conversion of
-// binary data to characters) or already written as a literal, X'..' or 0x...
+// binary data to characters) or already written as a literal, X'..' or 0x... The engine's own
+// binary literal is 0x followed by the bytes, two digits each ("0x" alone for no bytes).
 std::optional<QString> binaryLiteral(const QString& text)
 {
     QString digits = text.trimmed();
@@ -86,7 +87,7 @@ std::optional<QString> binaryLiteral(const QString& text)
         return std::nullopt;
     if (digits.size() % 2 != 0)
         digits.prepend(QLatin1Char('0'));
-    return QStringLiteral("X'") + digits.toUpper() + QLatin1Char('\'');
+    return QStringLiteral("0x") + digits.toUpper();
 }
 
 } // namespace

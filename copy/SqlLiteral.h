@@ -16,9 +16,9 @@ QString sqlText(const QString& text);
 // A fetched value written as SQL literal text by its column's format: NULL for a null value;
 // dates as 'YYYY-MM-DD' and timestamps as 'YYYY-MM-DD HH:NN:SS.SSS' (more fraction digits kept
 // when the engine gave them); numbers as the engine's own text between quotes; binary values
-// as X'<hex digits>'; everything else as quoted text. Nothing is returned when the value
-// cannot be read as its format demands (a date that is no date, say); a code outside the
-// known ones gives an empty text.
+// as the engine's binary literal, 0x<hex digits>; everything else as quoted text. Nothing is
+// returned when the value cannot be read as its format demands (a date that is no date, say);
+// a code outside the known ones gives an empty text.
 std::optional<QString> fieldLiteral(const DbValue& value, const FieldFormat& format);
 
 // The failure of a value that fieldLiteral() cannot write: error 13, "Type mismatch", with

@@ -1,5 +1,7 @@
 #include "db/OdbcDiagnostics.h"
 
+#include "db/OdbcText.h"
+
 #include <QList>
 #include <QStringList>
 #include <optional>
@@ -95,12 +97,12 @@ void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* c
 
 QString fromOdbcText(const SQLCHAR* text, qsizetype length)
 {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text), length);
+    return OdbcText::decode(QByteArrayView(text, length));
 }
 
 QByteArray toOdbcText(const QString& text)
 {
-    return text.toUtf8();
+    return OdbcText::encode(text);
 }
 
 } // namespace OdbcDiagnostics

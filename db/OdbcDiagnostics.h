@@ -7,7 +7,8 @@
 #include <QString>
 #include <sql.h>
 
-// Reading ODBC results into DbError. Texts cross the narrow ODBC calls as UTF-8.
+// Reading ODBC results into DbError. Texts cross the narrow ODBC calls as UTF-8, every byte
+// kept (OdbcText).
 namespace OdbcDiagnostics {
 
 // Every diagnostic record of the handle as one DbError: the first error record (or the first

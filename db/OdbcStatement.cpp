@@ -3,6 +3,7 @@
 #include "db/DbErrors.h"
 #include "db/OdbcDiagnostics.h"
 #include "db/OdbcSession.h"
+#include "db/OdbcText.h"
 
 #include <sqlext.h>
 
@@ -102,29 +103,27 @@ QList<RawRow> OdbcStatement::fetchAll()
     return rows;
 }
 
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager speaks UTF-16");
-
 std::optional<QString> OdbcStatement::readValue(SQLUSMALLINT column)
 {
-    // Wide characters so any text arrives as the engine holds it; in chunks so a long value
-    // arrives whole. Each chunk leaves room for the terminator the driver always writes.
-    constexpr SQLLEN chunkChars = 4096;
-    SQLWCHAR buffer[chunkChars];
-    QString value;
+    // The engine's bytes as they are, in chunks so a long value arrives whole; each chunk
+    // leaves room for the terminator the driver always writes. Wide characters would let the
+    // driver convert, and a text that is not UTF-8 would come back changed.
+    constexpr SQLLEN chunkBytes = 8192;
+    char buffer[chunkBytes];
+    QByteArray bytes;
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc =
-            SQLGetData(m_stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            SQLGetData(m_stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
         if (rc == SQL_NO_DATA)
             break; // everything was delivered by the earlier chunks
         OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, m_stmt, "SQLGetData");
         if (indicator == SQL_NULL_DATA)
             return std::nullopt;
-        const bool whole = indicator != SQL_NO_TOTAL && indicator < SQLLEN(sizeof buffer);
-        const SQLLEN chars = whole ? indicator / SQLLEN(sizeof(SQLWCHAR)) : chunkChars - 1;
-        value.append(QStringView(reinterpret_cast<const char16_t*>(buffer), chars));
+        const bool whole = indicator != SQL_NO_TOTAL && indicator < chunkBytes;
+        bytes.append(buffer, whole ? indicator : chunkBytes - 1);
         if (whole)
             break;
     }
-    return value;
+    return OdbcText::decode(bytes);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // What the engine's system procedures report about a connection, gathered once when the
@@ -15,4 +16,7 @@ struct SessionFacts
     QString productVersion; // SQLite's version
     QString platform;
     QString machineName; // the data source's MachineName, else the host name
+    // Lower-case names of the columns, of any table, that may hold a real number (all but
+    // those of text affinity), so that queries read their values whole (ExactValueRule).
+    QSet<QString> realColumns;
 };

@@ -1,6 +1,8 @@
 #include "sqlite/SqliteTranslator.h"
 
+#include "sqlite/BinaryLiteralRule.h"
 #include "sqlite/ConcatenationRule.h"
+#include "sqlite/ExactValueRule.h"
 #include "sqlite/FunctionRule.h"
 #include "sqlite/OwnerRule.h"
 #include "sqlite/SqlTokenizer.h"
@@ -44,9 +46,11 @@ QStringList SqliteTranslator::translate(const QString& commandText) const
             continue;
         }
         FunctionRule::apply(statement);
+        BinaryLiteralRule::apply(statement);
         ConcatenationRule::apply(statement);
         if (!TemporaryTableRule::apply(statement))
             UpdateRule::apply(statement);
+        ExactValueRule::apply(statement, m_facts.realColumns);
         result.append(statement.text());
     }
     return result;

@@ -9,6 +9,7 @@ int varrowRegisterTextFunctions(sqlite3* db);
 int varrowRegisterCatalogueFunctions(sqlite3* db);
 int varrowRegisterSessionFunctions(sqlite3* db);
 int varrowRegisterLoginFunctions(sqlite3* db);
+int varrowRegisterValueFunctions(sqlite3* db);
 
 /* Case-insensitive for ASCII letters only, as SQLite's NOCASE collation compares. */
 int varrowAsciiEqualNoCase(const unsigned char* a, const unsigned char* b, int length);

@@ -29,6 +29,8 @@ __declspec(dllexport)
         rc = varrowRegisterSessionFunctions(db);
     if (rc == SQLITE_OK)
         rc = varrowRegisterLoginFunctions(db);
+    if (rc == SQLITE_OK)
+        rc = varrowRegisterValueFunctions(db);
     if (rc != SQLITE_OK && errMsg)
         *errMsg = sqlite3_mprintf("varrow_sqlext: %s", sqlite3_errstr(rc));
     return rc;

@@ -4,7 +4,7 @@
 
 /* What varrow_version() answers. A client refuses a connection whose extension answers
  * anything else, so bump it whenever a function changes its meaning. */
-#define VARROW_SQLEXT_VERSION "1"
+#define VARROW_SQLEXT_VERSION "2"
 
 /* Internal objects of the stand-in carry this prefix; the catalogue never lists them. */
 #define VARROW_SQLEXT_PREFIX "varrow_"

@@ -193,7 +193,7 @@ private Q_SLOTS:
         QTest::newRow("time") << "i4216"
                               << "'00:45:00'";
         QTest::newRow("binary") << "i4219"
-                                << "X'0A0BFF'";
+                                << "0x0A0BFF";
         QTest::newRow("null") << "i4220"
                               << "NULL";
         QTest::newRow("long text") << "cast(i4218 AS char(32767))"
@@ -208,7 +208,7 @@ private Q_SLOTS:
             .execute(QStringLiteral("update mt.inventory set i4202='O''Brien''s bench meter',"
                                     "i4211=1234.5,i4213=-0.0025,i4209='2011-06-14',"
                                     "i4217='2011-06-14 09:30:05.250',i4216='00:45:00',"
-                                    "i4219=X'0A0BFF',i4220=NULL,"
+                                    "i4219=0x0A0BFF,i4220=NULL,"
                                     "i4218='Kalibrierschein für Größe µ' where mtag='%1';commit")
                          .arg(key));
         // Numbers come from the engine with its own decimal point, whatever the user's locale.

@@ -58,9 +58,7 @@ class TestRowCopy : public QObject
     }
 
     // Every value of a table as one text per row: storage class and SQL literal of each
-    // column, in row order; real numbers to the last bit. (The SQLite ODBC driver hands reals
-    // over in 15 significant digits, as the program's number text always was; the demo's
-    // readings have fewer, so they must arrive exactly.)
+    // column, in row order; real numbers to 17 significant digits.
     static QStringList rowsOf(SqliteDatabase& db, const QString& table, const QStringList& columns)
     {
         QStringList parts;
@@ -198,6 +196,41 @@ private Q_SLOTS:
                      .filter(QStringLiteral("blob:X'"))
                      .isEmpty());
         DropTempTables(program());
+    }
+
+    // A copied row holds what its source holds: text bytes that are not UTF-8, reals to the
+    // last bit, binary values (written in the engine's literal on the way).
+    void copyCarriesValuesExactly()
+    {
+        const QString mtag =
+            m_fixture.remoteValue(program(), QStringLiteral("select min(mtag) from mt.inventory"));
+        m_fixture.workspace.openRemote()->exec(
+            QStringLiteral("update inventory set i4202=cast(X'41E9FF42' as text), "
+                           "i4218=cast(X'C3A9E9' || hex(zeroblob(5000)) || X'FF' as text), "
+                           "i4213=0.1+0.2, i4214=1/3.0, i4212=54.301032159155604, "
+                           "i4219=X'00FF10DB98D61E0F' where mtag='%1'")
+                .arg(mtag));
+        const QString temp =
+            CreateTempTable(program(), QStringLiteral("inventory"), QStringLiteral("R"));
+        const QString select = QStringLiteral("select ") +
+                               CreateSelectList(program(), QStringLiteral("inventory")) +
+                               QStringLiteral(" from mt.inventory where mtag='%1'").arg(mtag);
+        QCOMPARE(CopyToDestTable(program(), select, temp, QStringLiteral("R")), 1L);
+        userConnection(program(), Side::Master)
+            .execute(QStringLiteral("create table exact_inventory as select * from ") + temp);
+        DropTempTables(program());
+
+        auto master = m_fixture.workspace.openMaster();
+        auto remote = m_fixture.workspace.openRemote();
+        for (const char* column : {"i4202", "i4218", "i4213", "i4214", "i4212", "i4219"}) {
+            const QString original =
+                TestWorkspace::stored(*remote, QLatin1String(column),
+                                      QStringLiteral("inventory where mtag='%1'").arg(mtag));
+            QCOMPARE(TestWorkspace::stored(*master, QLatin1String(column),
+                                           QStringLiteral("exact_inventory")),
+                     original);
+        }
+        QCOMPARE(log().textsContaining(QStringLiteral(",0x00FF10DB98D61E0F,")).size(), 1);
     }
 
     // The copy goes on past a row the destination refuses; only inserted rows count.

@@ -41,6 +41,8 @@ private slots:
 
     void valuesArriveAsText_data();
     void valuesArriveAsText();
+    void textGoesBackByteForByte_data();
+    void textGoesBackByteForByte();
     void fieldsByIndexAndByName();
     void fieldsNeedACurrentRow();
     void aClosedResultSetRefusesUse();
@@ -338,6 +340,43 @@ void TestRecordset::valuesArriveAsText()
     } else {
         QCOMPARE(rows->value(1), DbValue());
     }
+}
+
+void TestRecordset::textGoesBackByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("UTF-8") << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                         "e \xF0\x9F\x98\x80");
+    QTest::newRow("Latin-1") << QByteArray("Caf\xE9 cr\xE8me \xFF");
+    QTest::newRow("cut sequences and stray continuations") << QByteArray("\xE2\x82 \x80\xBF \xC3");
+    QTest::newRow("overlong and surrogate forms") << QByteArray("\xC0\xAF\xED\xA0\x80");
+    // Long enough to need many reads from the driver, with kept bytes on the read boundaries.
+    QByteArray longText;
+    while (longText.size() < 50000)
+        longText += QByteArray("ab\xE9\xC3\xA9\xF0\x9F\x98\x80\xFF");
+    QTest::newRow("50,000 bytes") << longText;
+}
+
+// A text the engine holds, read and written back through a literal, arrives as the same bytes,
+// whether or not they are UTF-8.
+void TestRecordset::textGoesBackByteForByte()
+{
+    QFETCH(QByteArray, bytes);
+    m_connection->execute(QStringLiteral("create table if not exists bytes(original, copy)"));
+    m_connection->execute(QStringLiteral("delete from bytes"));
+    m_connection->execute(QStringLiteral("insert into bytes(original) values(cast(X'%1' as text))")
+                              .arg(QString::fromLatin1(bytes.toHex())));
+    const DbValue value =
+        m_connection->openRecordset(QStringLiteral("select original from bytes"))->value(0);
+    QVERIFY(value);
+    m_connection->execute(
+        QStringLiteral("update bytes set copy='%1'")
+            .arg(QString(*value).replace(QLatin1Char('\''), QLatin1String("''"))));
+    std::unique_ptr<Recordset> check = m_connection->openRecordset(
+        QStringLiteral("select hex(copy), typeof(copy), copy = original from bytes"));
+    QCOMPARE(check->value(0), DbValue(QString::fromLatin1(bytes.toHex().toUpper())));
+    QCOMPARE(check->value(1), DbValue(QStringLiteral("text")));
+    QCOMPARE(check->value(2), DbValue(QStringLiteral("1")));
 }
 
 void TestRecordset::fieldsByIndexAndByName()

@@ -25,6 +25,8 @@ public:
     // The first value of a query's first row.
     QString value(const QString& sql);
 
+    sqlite3* handle() const { return m_db; }
+
     static QString extensionPath();
 
 private:

@@ -5,7 +5,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <bit>
 #include <ctime>
+#include <sqlite3.h>
 
 // The extension's SQL functions, called through the sqlite3 C API as the schema's
 // triggers and the demo generator call them.
@@ -18,6 +20,10 @@ private slots:
     void textFunctions_data();
     void textFunctions();
     void nowIsLocalTimeWithMilliseconds();
+    void exactValues_data();
+    void exactValues();
+    void realsAreHandedOverWhole_data();
+    void realsAreHandedOverWhole();
     void userBelongsToOneConnection();
     void confirmFunctions_data();
     void confirmFunctions();
@@ -108,6 +114,95 @@ void TestSqliteExtension::nowIsLocalTimeWithMilliseconds()
     QVERIFY(qAbs(stamp.secsTo(QDateTime::currentDateTime())) < 600);
     qunsetenv("TZ");
     tzset();
+}
+
+void TestSqliteExtension::exactValues_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("real needing 17 digits")
+        << "select varrow_exact(0.1+0.2), typeof(varrow_exact(0.1+0.2))"
+        << "0.30000000000000004|text";
+    QTest::newRow("real needing 16 digits") << "select varrow_exact(1/3.0)"
+                                            << "0.3333333333333333";
+    QTest::newRow("short real") << "select varrow_exact(12.5)"
+                                << "12.5";
+    QTest::newRow("whole real keeps its point") << "select varrow_exact(2.0)"
+                                                << "2.0";
+    QTest::newRow("large real") << "select varrow_exact(-1e20)"
+                                << "-1.0e+20";
+    QTest::newRow("small real") << "select varrow_exact(1.5e-7)"
+                                << "1.5e-07";
+    QTest::newRow("infinity as SQLite reads it")
+        << "select varrow_exact(9e999), varrow_exact(-9e999)"
+        << "9.0e+999|-9.0e+999";
+    QTest::newRow("integer as it is") << "select varrow_exact(42), typeof(varrow_exact(42))"
+                                      << "42|integer";
+    QTest::newRow("text as it is") << "select varrow_exact('0.1'), typeof(varrow_exact('0.1'))"
+                                   << "0.1|text";
+    QTest::newRow("blob as it is")
+        << "select hex(varrow_exact(x'00ff')), typeof(varrow_exact(x'00ff'))"
+        << "00FF|blob";
+    QTest::newRow("NULL as it is") << "select varrow_exact(null)"
+                                   << "(NULL)";
+}
+
+void TestSqliteExtension::exactValues()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    SqliteTestDatabase db(databaseFile());
+    QCOMPARE(db.query(sql), QStringList{expected});
+}
+
+void TestSqliteExtension::realsAreHandedOverWhole_data()
+{
+    QTest::addColumn<quint64>("bits");
+    QTest::addColumn<QString>("expected"); // "<fails>": no text reads back as the number
+    // SQLite reads the shortest text of these as another number: more digits are needed.
+    QTest::newRow("misread with 15 digits")
+        << Q_UINT64_C(0x404b268838c74f0d) << "54.301032159155604";
+    QTest::newRow("misread with 16 digits")
+        << Q_UINT64_C(0x3f27b47ccb77eec5) << "0.00018085502027519719";
+    QTest::newRow("largest") << Q_UINT64_C(0x7fefffffffffffff) << "1.7976931348623157e+308";
+    QTest::newRow("smallest normal") << Q_UINT64_C(0x0010000000000000) << "2.2250738585072014e-308";
+    QTest::newRow("tiny, beyond SQLite's reading") << Q_UINT64_C(0x827d89b8a780f96c) << "<fails>";
+}
+
+// Bound as doubles, so the numbers are exactly those bits whatever SQLite's own reading of
+// a literal would give.
+void TestSqliteExtension::realsAreHandedOverWhole()
+{
+    QFETCH(quint64, bits);
+    QFETCH(QString, expected);
+    const double number = std::bit_cast<double>(bits);
+    SqliteTestDatabase db(databaseFile());
+    sqlite3_stmt* statement = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db.handle(), "select varrow_exact(?1)", -1, &statement, nullptr),
+             SQLITE_OK);
+    sqlite3_bind_double(statement, 1, number);
+    const int rc = sqlite3_step(statement);
+    const QString text =
+        rc == SQLITE_ROW
+            ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)))
+            : QString::fromUtf8(sqlite3_errmsg(db.handle()));
+    sqlite3_finalize(statement);
+    if (expected == QLatin1String("<fails>")) {
+        QCOMPARE(rc, SQLITE_ERROR);
+        QVERIFY2(text.contains(QLatin1String("cannot be handed over exactly")), qPrintable(text));
+        return;
+    }
+    QCOMPARE(rc, SQLITE_ROW);
+    QCOMPARE(text, expected);
+    // What an insert or update makes of that text is the very number again.
+    QCOMPARE(sqlite3_prepare_v2(db.handle(), "select cast(?1 as real)", -1, &statement, nullptr),
+             SQLITE_OK);
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, 1, utf8.constData(), -1, SQLITE_STATIC);
+    QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+    const double read = sqlite3_column_double(statement, 0);
+    sqlite3_finalize(statement);
+    QCOMPARE(std::bit_cast<quint64>(read), bits);
 }
 
 void TestSqliteExtension::userBelongsToOneConnection()

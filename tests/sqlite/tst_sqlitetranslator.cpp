@@ -14,6 +14,10 @@ class TestSqliteTranslator : public QObject
 private slots:
     void translates_data();
     void translates();
+    void binaryLiterals_data();
+    void binaryLiterals();
+    void readsRealsWhole_data();
+    void readsRealsWhole();
     void refusesWhatItCannotCarryOut_data();
     void refusesWhatItCannotCarryOut();
     void tokensGiveBackTheText_data();
@@ -281,6 +285,109 @@ void TestSqliteTranslator::translates()
     QFETCH(QString, command);
     QFETCH(QStringList, expected);
     QCOMPARE(translator().translate(command), expected);
+}
+
+void TestSqliteTranslator::binaryLiterals_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the transfer's write")
+        << "update MT.inventory set i4219=0x00FF10DB98D61E0F where mtag='M1';commit"
+        << "update inventory set i4219=X'00FF10DB98D61E0F' where mtag='M1'";
+    QTest::newRow("the row copy's values")
+        << "insert into temp_results_raw (ctag,w2704,w2705) values ('C1',0x0102,0x);commit"
+        << "insert into temp_results_raw (ctag,w2704,w2705) values ('C1',X'0102',X'')";
+    QTest::newRow("odd digits, any case") << "select 0XaB1"
+                                          << "select X'0aB1'";
+    QTest::newRow("inside a text") << "insert into t (s,b) values ('0x41 and ''0x42''',0x41)"
+                                   << "insert into t (s,b) values ('0x41 and ''0x42''',X'41')";
+    QTest::newRow("inside names and comments") << "select \"0x41\", [0x42] from t -- 0x43"
+                                               << "select \"0x41\", [0x42] from t -- 0x43";
+    QTest::newRow("no binary literals") << "select 0x1G, 10x1, a0x1, 0.5, 0 from t"
+                                        << "select 0x1G, 10x1, a0x1, 0.5, 0 from t";
+}
+
+void TestSqliteTranslator::binaryLiterals()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    QCOMPARE(translator().translate(command), QStringList{expected});
+}
+
+void TestSqliteTranslator::readsRealsWhole_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected"); // "=": the statement stays as it is
+
+    QTest::newRow("the transfer's read")
+        << "select i4213 from MT.inventory where mtag='M1'"
+        << "select varrow_exact(i4213) AS \"i4213\" from inventory where mtag='M1'";
+    QTest::newRow("a select list, qualified and in any case")
+        << "select mtag,inventory.I4213, c2505 ,cast(i4218 AS char(32767)) from mt.inventory"
+        << "select mtag,varrow_exact(inventory.I4213) AS \"I4213\", varrow_exact(c2505) AS "
+           "\"c2505\" ,cast(i4218 AS char(32767)) from inventory";
+    QTest::newRow("owner, table and column")
+        << "select MT.calresults.c2505 from MT.calresults"
+        << "select varrow_exact(calresults.c2505) AS \"c2505\" from calresults";
+    QTest::newRow("an alias stays the name")
+        << "select i4213 as accuracy, c2505 \"as found\" from t"
+        << "select varrow_exact(i4213) AS \"accuracy\", varrow_exact(c2505) AS \"as found\" from t";
+    QTest::newRow("a quoted column") << "select \"i4213\" from t"
+                                     << "select varrow_exact(\"i4213\") AS \"i4213\" from t";
+    QTest::newRow("ALL is no DISTINCT") << "select all i4213 from t"
+                                        << "select all varrow_exact(i4213) AS \"i4213\" from t";
+    QTest::newRow("ordered by another column")
+        << "select i4213 from t where mtag = 'i4213' order by mtag desc limit 5"
+        << "select varrow_exact(i4213) AS \"i4213\" from t where mtag = 'i4213' order by mtag "
+           "desc limit 5";
+    QTest::newRow("subqueries keep theirs")
+        << "select (select i4213 from u) as a, c2505 from t where k in (select i4213 from v)"
+        << "select (select i4213 from u) as a, varrow_exact(c2505) AS \"c2505\" from t where k in "
+           "(select i4213 from v)";
+
+    // Where the new name or value could change what the query means.
+    QTest::newRow("ordered by the column") << "select i4213 from t order by i4213"
+                                           << "=";
+    QTest::newRow("ordered by the alias") << "select c2505 as v from t order by v"
+                                          << "=";
+    QTest::newRow("grouped by position") << "select c2505, count(*) from t group by 1"
+                                         << "=";
+    QTest::newRow("ordered by position") << "select c2505, i4213 from t order by mtag, 2 limit 3"
+                                         << "=";
+    QTest::newRow("named in the condition") << "select i4213 from t where i4213 > 0"
+                                            << "=";
+    QTest::newRow("distinct") << "select distinct c2505 from t"
+                              << "=";
+    QTest::newRow("compound") << "select c2505 from t union all select c2505 from u"
+                              << "=";
+    QTest::newRow("no table") << "select 1.5 as i4213"
+                              << "=";
+
+    // Nothing else.
+    QTest::newRow("other columns") << "select mtag, i4201 from t"
+                                   << "=";
+    QTest::newRow("expressions") << "select max(i4213), i4213 + 1, -c2505 from t"
+                                 << "=";
+    QTest::newRow("every column") << "select * from t"
+                                  << "=";
+    QTest::newRow("columns of a table") << "select t.* from t"
+                                        << "=";
+    QTest::newRow("insert of a query") << "insert into u (i4213) select i4213 from t"
+                                       << "=";
+    QTest::newRow("a table made from a query") << "create table u as select i4213 from t"
+                                               << "=";
+}
+
+void TestSqliteTranslator::readsRealsWhole()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    SqliteTranslator realsKnown = translator();
+    SessionFacts facts = realsKnown.sessionFacts();
+    facts.realColumns = {QStringLiteral("i4213"), QStringLiteral("c2505")};
+    realsKnown.setSessionFacts(facts);
+    QCOMPARE(realsKnown.translate(command),
+             QStringList{expected == QLatin1String("=") ? command : expected});
 }
 
 void TestSqliteTranslator::refusesWhatItCannotCarryOut_data()

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <bit>
 
 TestWorkspace::TestWorkspace() : TestWorkspace(small()) {}
 
@@ -53,6 +54,20 @@ std::unique_ptr<SqliteDatabase> TestWorkspace::openRemote() const
         std::make_unique<SqliteDatabase>(m_report.remoteFile, SqliteDatabase::Mode::OpenExisting);
     db->loadExtension(m_report.extension);
     return db;
+}
+
+QString TestWorkspace::stored(SqliteDatabase& db, const QString& column, const QString& from)
+{
+    const QVariantList row =
+        db.rows(QStringLiteral("select typeof(%1), %1, hex(%1) from %2").arg(column, from))
+            .value(0);
+    if (row.isEmpty())
+        return QStringLiteral("(no row)");
+    const QString type = row[0].toString();
+    if (type == QLatin1String("real"))
+        return type + QLatin1Char(':') +
+               QString::number(std::bit_cast<quint64>(row[1].toDouble()), 16);
+    return type + QLatin1Char(':') + row[2].toString();
 }
 
 TestWorkspace::IsqlResult TestWorkspace::isql(const QString& dataSource, const QString& user,

@@ -41,6 +41,11 @@ public:
     std::unique_ptr<SqliteDatabase> openMaster() const;
     std::unique_ptr<SqliteDatabase> openRemote() const;
 
+    // One value as the file stores it, for comparing two databases byte for byte: its storage
+    // class, then the bits of a real or the bytes of anything else in hexadecimal
+    // ("real:3fd3333333333334", "text:41E9"). "(no row)" when the query finds none.
+    static QString stored(SqliteDatabase& db, const QString& column, const QString& from);
+
     // Runs unixODBC's own client, "isql -b DSN USER PASSWORD", on this workspace's data
     // sources whatever the process points at, feeding it the statements (one per line).
     struct IsqlResult
