@@ -48,6 +48,12 @@ DbError notSupported(const QString& what)
     return DbError(NotSupported, what, QStringLiteral("HYC00"));
 }
 
+DbError noDataSource()
+{
+    return DbError(DataSourceMissing, QStringLiteral("No data source name was given"),
+                   QStringLiteral("IM002"));
+}
+
 bool isConnectionState(const QString& sqlstate)
 {
     return sqlstate.startsWith(QLatin1String("08"));

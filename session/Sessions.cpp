@@ -47,13 +47,18 @@ void discard(std::unique_ptr<Connection>& connection)
     connection.reset();
 }
 
+// The connection string names the data source only: user and password go to open().
+QString dataSourceOnly(const QString& dataSource)
+{
+    return QStringLiteral("DSN=") + ConnectionString::quoteValue(dataSource);
+}
+
 void openNew(const SessionContext& context, SideState& side)
 {
     side.connection = context.connections.create();
     if (side.connection) {
-        side.connection->setConnectionString(
-            connectionString(side.dataSource, side.user, side.password));
-        side.connection->open();
+        side.connection->setConnectionString(dataSourceOnly(side.dataSource));
+        side.connection->open(side.user, side.password);
     }
     context.ui.yield();
 }
@@ -89,19 +94,19 @@ bool connectAdmin(const SessionContext& context, Side which)
     SideState side = sideState(context, which);
     if (!side.connected && !connectSide(context, which))
         return false;
-    QString text;
-    if (isSchemaOwner(side.user)) {
-        text = connectionString(side.dataSource, side.user, side.password);
-    } else {
+    QString user = side.user;
+    QString password = side.password;
+    if (!isSchemaOwner(side.user)) {
         const AdminCredentials admin = AdminCredentials::load(context);
-        text = connectionString(side.dataSource, admin.user, admin.password);
+        user = admin.user;
+        password = admin.password;
     }
     if (!side.admin)
         side.admin = context.connections.create();
     if (!side.admin)
         return false;
-    side.admin->setConnectionString(text);
-    side.admin->open();
+    side.admin->setConnectionString(dataSourceOnly(side.dataSource));
+    side.admin->open(user, password);
     context.ui.yield();
     return side.admin->state() == 1;
 }

@@ -6,6 +6,7 @@
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,13 +130,28 @@ private Q_SLOTS:
         QCOMPARE(t.clock.sleptMs, 10000);
     }
 
+    // Connection strings name the data source only; the login is the user's own for the
+    // owner and the administrator's for anybody else.
     void theOwnerIsItsOwnAdministrator()
     {
+        writeCredentials(QFile::ReadOwner | QFile::WriteOwner);
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
-        QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(
-            QLatin1String("UID=MT;PWD=sql")));
+        const OpenSessions& open = t.program().sessions;
+        QCOMPARE(open.remoteAdminConnection->connectionString(),
+                 QStringLiteral("DSN=VarrowRemote"));
+        QCOMPARE(open.remoteConnection->connectionString(), QStringLiteral("DSN=VarrowRemote"));
+        const QString whoAmI = QStringLiteral("select varrow_user()");
+        QCOMPARE(testsupport::firstValue(*open.remoteAdminConnection, whoAmI),
+                 QStringLiteral("mt"));
+
+        TestProgram other(&m_fixture.connections());
+        other.loadDeliveredPhrases();
+        signIn(other, QStringLiteral("anna"), QStringLiteral("anna4"));
+        QVERIFY(ConnectQELDBAToMaster(other.program()));
+        QCOMPARE(testsupport::firstValue(*other.program().sessions.masterAdminConnection, whoAmI),
+                 QStringLiteral("qeldba"));
     }
 
     void otherUsersNeedTheCredentialsFile()
