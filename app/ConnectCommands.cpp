@@ -3,6 +3,7 @@
 #include "app/PlannedOperations.h"
 #include "app/Program.h"
 #include "app/StartupFunctions.h"
+#include "base/ErrorReporter.h"
 #include "copy/Catalogue.h"
 #include "copy/TempTables.h"
 #include "session/SchemaOwner.h"
@@ -99,15 +100,34 @@ bool ConnectCommands::connectBoth()
 {
     SessionState& s = m_program.state;
     if (!ConnectToRemote(m_program)) {
-        m_program.connectDialog.failureExit(493, true, true);
+        connectFailed(true);
         return false;
     }
     s.firstTime = s.switchTransAll ? false : FirstTime(m_program);
     if (!ConnectToMaster(m_program)) {
-        m_program.connectDialog.failureExit(136, false, true);
+        connectFailed(false);
         return false;
     }
     return true;
+}
+
+// The driver's reason goes to errors.log and into the message; the hint that no connection
+// opened in time only after the checks ran out.
+void ConnectCommands::connectFailed(bool remote)
+{
+    const Side side = remote ? Side::Remote : Side::Master;
+    const std::optional<ConnectFailure> failure = connectFailure(m_program, side);
+    QString reason;
+    bool retried = true;
+    if (failure) {
+        reason = failure->error.description();
+        retried = failure->retried;
+        LogError(m_program, failure->error.number(), reason,
+                 remote ? QStringLiteral("VRW1,ConnectToRemote")
+                        : QStringLiteral("VRW1,ConnectToMaster"),
+                 QString());
+    }
+    m_program.connectDialog.failureExit(remote ? 493 : 136, remote, retried, reason);
 }
 
 // Only the schema owner (or the QEL login) may prepare a Remote Database for the first time.

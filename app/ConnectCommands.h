@@ -18,6 +18,7 @@ private:
     bool fieldsComplete();
     void takeCredentials();
     bool connectBoth();
+    void connectFailed(bool remote);
     bool firstTimeUserAllowed();
     bool scratchTableReady();
     void openMaintenanceMerge();

@@ -46,6 +46,14 @@ bool isLostConnection(const QString& description)
            description.contains(QLatin1String("not connected"));
 }
 
+void LogError(const BaseContext& context, double number, const QString& description,
+              const QString& procedure, const QString& sql)
+{
+    const SessionState& state = context.state;
+    appendToLog(logFilePath(state, QStringLiteral("errors.log")),
+                errorLogRecord(context.clock.now(), number, description, procedure, sql, state));
+}
+
 void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql)
 {
@@ -53,8 +61,7 @@ void ReportError(const BaseContext& context, double number, const QString& descr
     context.ui.setBusy(false);
     // A log that cannot be written must not keep the user from the message, nor the
     // process from ending.
-    appendToLog(logFilePath(state, QStringLiteral("errors.log")),
-                errorLogRecord(context.clock.now(), number, description, procedure, sql, state));
+    LogError(context, number, description, procedure, sql);
 
     const Phrases& p = state.phrases;
     if (isLostConnection(description)) {

@@ -13,6 +13,11 @@ QString errorLogRecord(const QDateTime& time, double number, const QString& desc
 // An error number as the log and the message print it: integral values without decimals.
 QString errorNumberText(double number);
 
+// Appends the record of a failure to errors.log without telling the user (the caller does).
+// A log that cannot be written is passed over.
+void LogError(const BaseContext& context, double number, const QString& description,
+              const QString& procedure, const QString& sql);
+
 // The common error reporter. Appends the record to errors.log and tells the user. A lost
 // connection is survivable: it sets error occurred, lets the user sign in again and returns.
 // Every other failure ends the process (ProgramExit with status 1) after the message.

@@ -54,6 +54,11 @@ DbError noDataSource()
                    QStringLiteral("IM002"));
 }
 
+bool isRefusedConnect(const QString& sqlstate)
+{
+    return sqlstate.startsWith(QLatin1String("28")) || sqlstate.startsWith(QLatin1String("IM"));
+}
+
 bool isConnectionState(const QString& sqlstate)
 {
     return sqlstate.startsWith(QLatin1String("08"));

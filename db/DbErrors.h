@@ -27,6 +27,9 @@ DbError notSupported(const QString& what);
 // would fall back on a default data source (or a driver on a file of its own choosing).
 DbError noDataSource();
 
+// True for a failed connect that trying again cannot mend: a login the engine refused (class
+// 28) or a data source or driver the driver manager does not know (class IM).
+bool isRefusedConnect(const QString& sqlstate);
 // True for a SQLSTATE of class 08 (connection exception).
 bool isConnectionState(const QString& sqlstate);
 // The description of a connection-class diagnostic, made to contain "not connected" so the

@@ -10,6 +10,8 @@
 #include "session/SchemaOwner.h"
 #include "session/SessionContext.h"
 
+#include <algorithm>
+
 namespace {
 
 // The fields of one side of the session record.
@@ -21,6 +23,9 @@ struct SideState
     std::unique_ptr<Connection>& connection;
     std::unique_ptr<Connection>& admin;
     bool& connected;
+    std::optional<ConnectFailure>& failure;
+    const char* name; // for messages: "Master", "Remote"
+    const char* key;  // the command-line key that names the data source
 };
 
 SideState sideState(const SessionContext& c, Side side)
@@ -28,11 +33,24 @@ SideState sideState(const SessionContext& c, Side side)
     SessionState& s = c.state;
     OpenSessions& open = c.sessions;
     if (side == Side::Master)
-        return {s.masterDataSource,         s.masterUser,
-                s.masterPassword,           open.masterConnection,
-                open.masterAdminConnection, s.masterConnected};
-    return {s.remoteDataSource,         s.remoteUser,     s.remotePassword, open.remoteConnection,
-            open.remoteAdminConnection, s.remoteConnected};
+        return {s.masterDataSource,
+                s.masterUser,
+                s.masterPassword,
+                open.masterConnection,
+                open.masterAdminConnection,
+                s.masterConnected,
+                open.masterFailure,
+                "Master",
+                "MDSN"};
+    return {s.remoteDataSource,
+            s.remoteUser,
+            s.remotePassword,
+            open.remoteConnection,
+            open.remoteAdminConnection,
+            s.remoteConnected,
+            open.remoteFailure,
+            "Remote",
+            "RDSN"};
 }
 
 bool isOpen(const std::unique_ptr<Connection>& connection)
@@ -63,18 +81,87 @@ void openNew(const SessionContext& context, SideState& side)
     context.ui.yield();
 }
 
+// Why a data source cannot be connected to at all: none given, or none of that name in the
+// ODBC configuration. Nothing when it is configured, or when the driver manager cannot say.
+std::optional<DbError> dataSourceProblem(const SideState& side)
+{
+    const QString name = side.dataSource.trimmed();
+    if (name.isEmpty())
+        return DbError(DbErrors::DataSourceMissing,
+                       QStringLiteral("No data source is given for the %1 Database: choose one "
+                                      "in the connect dialog, or name it with %2= on the command "
+                                      "line.")
+                           .arg(QLatin1String(side.name), QLatin1String(side.key)),
+                       QStringLiteral("IM002"));
+    try {
+        for (const DataSources::Entry& entry : DataSources::list()) {
+            if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+                return std::nullopt;
+        }
+    } catch (const DbError&) {
+        return std::nullopt; // the connect itself will tell
+    }
+    return DbError(DbErrors::DataSourceMissing,
+                   QStringLiteral("The data source \"%1\" given for the %2 Database is not "
+                                  "defined in the ODBC configuration.")
+                       .arg(name, QLatin1String(side.name)),
+                   QStringLiteral("IM002"));
+}
+
+// The reason a connection that did not open gives, when trying again cannot mend it.
+std::optional<DbError> refusal(const std::unique_ptr<Connection>& connection)
+{
+    if (!connection || connection->state() == 1)
+        return std::nullopt;
+    const std::optional<DbError> error = connection->lastError();
+    if (error && DbErrors::isRefusedConnect(error->sqlstate()))
+        return error;
+    return std::nullopt;
+}
+
+DbError lastReason(const std::unique_ptr<Connection>& connection)
+{
+    if (connection) {
+        if (const std::optional<DbError> error = connection->lastError())
+            return *error;
+    }
+    return DbError(DbErrors::DriverFailure, QStringLiteral("No connection could be made"),
+                   QStringLiteral("08001"));
+}
+
+// The clock's pause in short slices, window events handled between them.
+void pause(const SessionContext& context, int milliseconds)
+{
+    constexpr int slice = 100;
+    for (int waited = 0; waited < milliseconds; waited += slice) {
+        context.clock.sleep(std::min(slice, milliseconds - waited));
+        context.ui.yield();
+    }
+}
+
 // Each check waits a second first: a connection may need a moment before it reports open.
 bool connectSide(const SessionContext& context, Side which)
 {
     SideState side = sideState(context, which);
     if (side.connected)
         return true;
+    side.failure.reset();
     discard(side.connection);
     context.ui.yield();
+    if (std::optional<DbError> problem = dataSourceProblem(side)) {
+        side.failure = ConnectFailure{*problem, false};
+        side.connected = false;
+        return false;
+    }
     openNew(context, side);
     constexpr int checks = 10;
     for (int check = 1; check <= checks; ++check) {
-        context.clock.sleep(1000);
+        if (std::optional<DbError> refused = refusal(side.connection)) {
+            side.failure = ConnectFailure{*refused, false};
+            side.connected = false;
+            return false;
+        }
+        pause(context, 1000);
         if (isOpen(side.connection)) {
             side.connected = true;
             return true;
@@ -85,6 +172,7 @@ bool connectSide(const SessionContext& context, Side which)
         context.ui.yield();
         openNew(context, side);
     }
+    side.failure = ConnectFailure{lastReason(side.connection), true};
     side.connected = false;
     return false;
 }
@@ -137,6 +225,11 @@ bool ConnectToMaster(const SessionContext& context)
 bool ConnectToRemote(const SessionContext& context)
 {
     return connectSide(context, Side::Remote);
+}
+
+std::optional<ConnectFailure> connectFailure(const SessionContext& context, Side side)
+{
+    return sideState(context, side).failure;
 }
 
 void DisconnectFromMaster(const SessionContext& context)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "db/Connection.h"
+#include "session/OpenSessions.h"
 
 #include <QString>
+#include <optional>
 
 struct SessionContext;
 
@@ -18,10 +20,16 @@ Connection& userConnection(const SessionContext& context, Side side);
 // The administrator connection to one database, likewise.
 Connection& adminConnection(const SessionContext& context, Side side);
 
-// Opens and verifies the user connection: up to ten one-second checks. True when connected;
-// returns at once when already connected. Never reports: the caller decides what to say.
+// Opens and verifies the user connection: up to ten one-second checks, the windows served
+// while it waits. True when connected; returns at once when already connected. A data source
+// that is empty or not configured is refused before any attempt, and a failure no retry can
+// mend (a refused login, a data source or driver the driver manager does not know) ends the
+// checks at once. Never reports: the caller decides what to say, from connectFailure().
 bool ConnectToMaster(const SessionContext& context);
 bool ConnectToRemote(const SessionContext& context);
+
+// Why the last ConnectToMaster / ConnectToRemote failed; nothing after a success.
+std::optional<ConnectFailure> connectFailure(const SessionContext& context, Side side);
 
 // Closes the user connection when connected (the master one also closes the master
 // administrator connection); the remote administrator connection is left as it is.

@@ -106,28 +106,82 @@ private Q_SLOTS:
         QCOMPARE(t.clock.sleptMs, 1000);
     }
 
-    void aMissingDataSourceCostsTenChecks()
+    // No retry mends these: the connect stops at once, with the reason for the caller.
+    void failuresNoRetryCanMendStopAtOnce_data()
     {
+        QTest::addColumn<QString>("dataSource");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no data source")
+            << ""
+            << "mt"
+            << "sql" << 0
+            << "No data source is given for the Remote Database: choose one in the connect "
+               "dialog, or name it with RDSN= on the command line.";
+        QTest::newRow("a data source not configured")
+            << "NoSuchSource"
+            << "mt"
+            << "sql" << 0
+            << "The data source \"NoSuchSource\" given for the Remote Database is not defined "
+               "in the ODBC configuration.";
+        QTest::newRow("wrong password") << "VarrowRemote"
+                                        << "mt"
+                                        << "Wr0ng-Secret" << 1 << "Invalid user ID or password";
+        QTest::newRow("unknown user") << "VarrowRemote"
+                                      << "nobody"
+                                      << "sql" << 1 << "Invalid user ID or password";
+    }
+    void failuresNoRetryCanMendStopAtOnce()
+    {
+        QFETCH(QString, dataSource);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, attempts);
+        QFETCH(QString, reason);
         CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
-        signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
-        t.state().remoteDataSource = QStringLiteral("NoSuchSource");
+        signIn(t, user, password);
+        t.state().remoteDataSource = dataSource;
         QVERIFY(!ConnectToRemote(t.program()));
         QVERIFY(!t.state().remoteConnected);
-        QCOMPARE(t.clock.sleptMs, 10000);
-        QCOMPARE(counting.created, 10);
+        QCOMPARE(t.clock.sleptMs, 0);
+        QCOMPARE(counting.created, attempts);
+        const std::optional<ConnectFailure> failure = connectFailure(t.program(), Side::Remote);
+        QVERIFY(failure);
+        QVERIFY(!failure->retried);
+        QCOMPARE(failure->error.description(), reason);
         QVERIFY(t.ui.messages.isEmpty());
     }
 
-    void aConnectionOpeningAtTheLastCheckCounts()
+    // A failure that may pass (a server not reachable yet) keeps the ten checks; the windows
+    // are served all the while, and the last reason is kept.
+    void failuresThatMayPassAreRetried()
     {
-        m_fixture.faults()
-            .failOpen(DbError(-103, QStringLiteral("Invalid user ID or password")))
-            .times = 9;
+        const DbError unreachable(-100, QStringLiteral("Database server not found"),
+                                  QStringLiteral("08001"));
+        m_fixture.faults().failOpen(unreachable).times = 9;
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
-        QVERIFY(ConnectToRemote(t.program()));
+        qint64 lastYield = 0;
+        qint64 longestGap = 0;
+        t.ui.onYield = [&] {
+            longestGap = std::max(longestGap, t.clock.sleptMs - lastYield);
+            lastYield = t.clock.sleptMs;
+        };
+        QVERIFY(ConnectToRemote(t.program())); // the tenth check counts
         QCOMPARE(t.clock.sleptMs, 10000);
+        QVERIFY2(longestGap <= 100, qPrintable(QString::number(longestGap)));
+        QVERIFY(!connectFailure(t.program(), Side::Remote));
+
+        m_fixture.faults().failOpen(unreachable);
+        QVERIFY(!ConnectToMaster(t.program()));
+        QCOMPARE(t.clock.sleptMs, 20000);
+        const std::optional<ConnectFailure> failure = connectFailure(t.program(), Side::Master);
+        QVERIFY(failure && failure->retried);
+        QCOMPARE(failure->error.sqlstate(), QStringLiteral("08001"));
+        QCOMPARE(failure->error.description(), unreachable.description());
     }
 
     // Connection strings name the data source only; the login is the user's own for the
