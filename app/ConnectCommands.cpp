@@ -99,6 +99,13 @@ void ConnectCommands::takeCredentials()
 bool ConnectCommands::connectBoth()
 {
     SessionState& s = m_program.state;
+    // Neither database is tried while either data source cannot be used.
+    for (const bool remote : {true, false}) {
+        if (!checkDataSource(m_program, remote ? Side::Remote : Side::Master)) {
+            connectFailed(remote);
+            return false;
+        }
+    }
     if (!ConnectToRemote(m_program)) {
         connectFailed(true);
         return false;

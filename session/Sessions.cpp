@@ -227,6 +227,15 @@ bool ConnectToRemote(const SessionContext& context)
     return connectSide(context, Side::Remote);
 }
 
+bool checkDataSource(const SessionContext& context, Side which)
+{
+    SideState side = sideState(context, which);
+    std::optional<DbError> problem = dataSourceProblem(side);
+    if (problem)
+        side.failure = ConnectFailure{*problem, false};
+    return !problem;
+}
+
 std::optional<ConnectFailure> connectFailure(const SessionContext& context, Side side)
 {
     return sideState(context, side).failure;

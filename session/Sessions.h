@@ -28,6 +28,11 @@ Connection& adminConnection(const SessionContext& context, Side side);
 bool ConnectToMaster(const SessionContext& context);
 bool ConnectToRemote(const SessionContext& context);
 
+// Whether a side's data source can be connected to at all (given, and configured), so that
+// a connect can be refused before either database is tried; the failure is recorded as a
+// connect's is.
+bool checkDataSource(const SessionContext& context, Side side);
+
 // Why the last ConnectToMaster / ConnectToRemote failed; nothing after a success.
 std::optional<ConnectFailure> connectFailure(const SessionContext& context, Side side);
 
