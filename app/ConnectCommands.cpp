@@ -42,6 +42,9 @@ void ConnectCommands::ConnectToDatabases()
         return;
 
     if (s.switchAutoSync || s.switchTransfer) {
+        // Unattended runs need the same rights; a refused one leaves both databases untouched.
+        if (!mayTransfer())
+            return;
         m_program.mainMenu.UpdateMenuStatus();
         m_program.ui.setBusy(false);
         return;
@@ -186,11 +189,17 @@ void ConnectCommands::openMaintenanceMerge()
 
 void ConnectCommands::checkRights()
 {
+    m_program.mainMenu.UpdateMenuStatus();
+    m_program.connectDialog.close();
+    m_program.menus.setVisible(MenuId::mnuAllRecords, true);
+    if (mayTransfer())
+        m_program.ui.setBusy(false);
+}
+
+bool ConnectCommands::mayTransfer()
+{
     const SessionState& s = m_program.state;
     ConnectDialogModel& dialog = m_program.connectDialog;
-    m_program.mainMenu.UpdateMenuStatus();
-    dialog.close();
-    m_program.menus.setVisible(MenuId::mnuAllRecords, true);
     if (!isSchemaOwner(s.masterUserSegregate))
         dialog.rightsFailure(561, false);
     else if (!isSchemaOwner(s.remoteUserSegregate))
@@ -198,7 +207,8 @@ void ConnectCommands::checkRights()
     else if (s.masterUserLevel < 4)
         dialog.rightsFailure(566, false);
     else
-        m_program.ui.setBusy(false);
+        return true;
+    return false;
 }
 
 void ConnectCommands::AutoSync()

@@ -23,6 +23,8 @@ private:
     bool scratchTableReady();
     void openMaintenanceMerge();
     void checkRights();
+    // The rights a synchronisation needs: false after telling the user what is missing.
+    bool mayTransfer();
 
     Program& m_program;
 };

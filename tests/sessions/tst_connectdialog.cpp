@@ -330,17 +330,37 @@ private Q_SLOTS:
         QCOMPARE(form.focus, std::optional<Field>(emptied.first()));
     }
 
-    void commandLineRunsSkipTheRightsChecks()
+    // Unattended runs meet the dialog's rights checks before anything is counted or changed.
+    void commandLineRunsCheckTheRightsToo_data()
     {
+        QTest::addColumn<bool>("autosync");
+        QTest::newRow("transfer") << false;
+        QTest::newRow("autosync") << true;
+    }
+    void commandLineRunsCheckTheRightsToo()
+    {
+        QFETCH(bool, autosync);
         auto t = m_fixture.program();
-        t->state().switchTransfer = true;
-        SessionFixture::typeIn(*t, QStringLiteral("carla"), QStringLiteral("carla5"),
-                               QStringLiteral("ben"), QStringLiteral("ben3"));
+        (autosync ? t->state().switchAutoSync : t->state().switchTransfer) = true;
+        SessionFixture::typeIn(*t, QStringLiteral("ben"), QStringLiteral("ben3"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        t->state().autosyncRunning = autosync;
+        m_fixture.log().clear();
         QCOMPARE(connect(*t), -1);
-        QVERIFY(t->ui.messages.isEmpty());
-        QVERIFY(t->state().masterConnected && t->state().remoteConnected);
-        QVERIFY(t->state().newRecordsPending);
-        QCOMPARE(t->state().masterUserSegregate, QStringLiteral("LAB1"));
+        QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(566)});
+        QVERIFY(!t->state().masterConnected && !t->state().remoteConnected);
+        QVERIFY(!t->state().autosyncRunning);
+        QVERIFY(!t->state().newRecordsPending && !t->state().modifiedRecordsPending);
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("delete ")).isEmpty());
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("from mt.qel_vr_log")).isEmpty());
+
+        auto owner = m_fixture.program();
+        owner->state().switchTransfer = true;
+        SessionFixture::typeIn(*owner, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("anna"), QStringLiteral("anna4"));
+        QCOMPARE(connect(*owner), -1);
+        QVERIFY(owner->ui.messages.isEmpty());
+        QVERIFY(owner->state().newRecordsPending);
     }
 
     void aMissingScratchTableStopsTheConnect()
