@@ -20,7 +20,8 @@ void LogError(const BaseContext& context, double number, const QString& descript
 
 // The common error reporter. Appends the record to errors.log and tells the user. A lost
 // connection is survivable: it sets error occurred, lets the user sign in again and returns.
-// Every other failure ends the process (ProgramExit with status 1) after the message.
+// So is a database locked by another program, with a message that says so and that nothing
+// was lost. Every other failure ends the process (ProgramExit with status 1) after the message.
 void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql);
 
@@ -34,3 +35,8 @@ void ReportError(const BaseContext& context, const Error& error, const QString& 
 
 // True when an error description means the database connection is gone.
 bool isLostConnection(const QString& description);
+// True when a statement gave up waiting for a lock another program holds.
+bool isLockedByAnotherProgram(const QString& description);
+// True for the failures after which every further statement would fail as well (a lost
+// connection, a database locked by another program): work in progress stops at once.
+bool stopsTheWork(const QString& description);

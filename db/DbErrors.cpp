@@ -48,6 +48,14 @@ DbError notSupported(const QString& what)
     return DbError(NotSupported, what, QStringLiteral("HYC00"));
 }
 
+DbError lockedByAnotherProgram(const DbError& error, const QString& what)
+{
+    return DbError(
+        error.number(),
+        QStringLiteral("%1 (%2 is locked by another program)").arg(error.description(), what),
+        error.sqlstate());
+}
+
 DbError noDataSource()
 {
     return DbError(DataSourceMissing, QStringLiteral("No data source name was given"),

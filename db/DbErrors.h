@@ -27,6 +27,10 @@ DbError notSupported(const QString& what);
 // would fall back on a default data source (or a driver on a file of its own choosing).
 DbError noDataSource();
 
+// A statement that gave up waiting for a lock another program holds on `what` ("the database
+// of data source X"): the description says so in words the error reporter recognises.
+DbError lockedByAnotherProgram(const DbError& error, const QString& what);
+
 // True for a failed connect that trying again cannot mend: a login the engine refused (class
 // 28) or a data source or driver the driver manager does not know (class IM).
 bool isRefusedConnect(const QString& sqlstate);

@@ -35,6 +35,11 @@ public:
     // Without a dialect, command texts go to the driver untouched.
     void setDialect(std::unique_ptr<Dialect> dialect) { m_dialect = std::move(dialect); }
     Dialect* dialect() const { return m_dialect.get(); }
+    // A failure of one of its statements as the dialect describes it.
+    DbError describe(const DbError& error) const
+    {
+        return m_dialect ? m_dialect->describe(error) : error;
+    }
 
     // Runs the statements of one command text in order and stops at the first error (the
     // earlier ones stay applied).

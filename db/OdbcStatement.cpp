@@ -34,6 +34,15 @@ void OdbcStatement::ensureLive() const
 
 void OdbcStatement::execute(const QString& sql)
 {
+    try {
+        run(sql);
+    } catch (const DbError& error) {
+        throw m_session->describe(error);
+    }
+}
+
+void OdbcStatement::run(const QString& sql)
+{
     ensureLive();
     m_columns.clear();
     m_row.clear();
@@ -68,6 +77,15 @@ QString OdbcStatement::readColumnName(SQLUSMALLINT column)
 }
 
 bool OdbcStatement::fetch()
+{
+    try {
+        return fetchRow();
+    } catch (const DbError& error) {
+        throw m_session->describe(error);
+    }
+}
+
+bool OdbcStatement::fetchRow()
 {
     ensureLive();
     m_row.clear();

@@ -1,6 +1,7 @@
 #include "session/Sessions.h"
 
 #include "base/Clock.h"
+#include "base/Settings.h"
 #include "base/Ui.h"
 #include "db/ConnectionString.h"
 #include "db/DataSources.h"
@@ -65,6 +66,19 @@ void discard(std::unique_ptr<Connection>& connection)
     connection.reset();
 }
 
+// An engine waits for a lock without end unless told otherwise. One that does not know the
+// option still serves, only without the bound.
+void boundLockWait(const SessionContext& context, Connection& connection)
+{
+    if (connection.state() != 1)
+        return;
+    try {
+        connection.execute(QStringLiteral("set temporary option blocking_timeout = %1")
+                               .arg(qint64(lockWaitSeconds(context)) * 1000));
+    } catch (const DbError&) {
+    }
+}
+
 // The connection string names the data source only: user and password go to open().
 QString dataSourceOnly(const QString& dataSource)
 {
@@ -77,6 +91,7 @@ void openNew(const SessionContext& context, SideState& side)
     if (side.connection) {
         side.connection->setConnectionString(dataSourceOnly(side.dataSource));
         side.connection->open(side.user, side.password);
+        boundLockWait(context, *side.connection);
     }
     context.ui.yield();
 }
@@ -195,6 +210,7 @@ bool connectAdmin(const SessionContext& context, Side which)
         return false;
     side.admin->setConnectionString(dataSourceOnly(side.dataSource));
     side.admin->open(user, password);
+    boundLockWait(context, *side.admin);
     context.ui.yield();
     return side.admin->state() == 1;
 }
@@ -285,6 +301,19 @@ void DisconnectQELDBAFromRemote(const SessionContext& context)
         discard(side.admin);
         context.ui.yield();
     }
+}
+
+int lockWaitSeconds(const BaseContext& context)
+{
+    for (const QString& text : {qEnvironmentVariable("VARROW_LOCK_WAIT"),
+                                GetRegSetting(context, QStringLiteral("Configuration"),
+                                              QStringLiteral("LockWaitSeconds"))}) {
+        bool number = false;
+        const int seconds = text.trimmed().toInt(&number);
+        if (number && seconds >= 1)
+            return seconds;
+    }
+    return 30;
 }
 
 QString GetQELDBAUsername(const SessionContext& context)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+struct BaseContext;
 struct SessionContext;
 
 enum class Side
@@ -47,6 +48,12 @@ bool ConnectQELDBAToMaster(const SessionContext& context);
 bool ConnectQELDBAToRemote(const SessionContext& context);
 void DisconnectQELDBAFromMaster(const SessionContext& context);
 void DisconnectQELDBAFromRemote(const SessionContext& context);
+
+// How long a statement waits for a lock another program holds before it fails, in seconds:
+// the environment variable VARROW_LOCK_WAIT, else the setting LockWaitSeconds of section
+// Configuration, else 30. Values that are no whole number of at least 1 are passed over.
+// Every connection the sessions open is told this bound.
+int lockWaitSeconds(const BaseContext& context);
 
 // The administrator's credentials (see AdminCredentials).
 QString GetQELDBAUsername(const SessionContext& context);

@@ -5,6 +5,7 @@ struct SessionContext;
 
 // Empty the change log of the Master Database / the Remote Database; never report. What the
 // remote log still holds untransferred is written to syncerr.log first; when that cannot even
-// be read, the log is left as it is.
+// be read, the log is left as it is. A master locked by another program throws its DbError:
+// the caller's work cannot go on.
 void ClearMasterLog(const SessionContext& context);
 void ClearRemoteLog(const CopyContext& context);

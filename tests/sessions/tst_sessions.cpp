@@ -1,5 +1,6 @@
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
+#include "base/Settings.h"
 #include "copy/Catalogue.h"
 #include "db/OdbcConnectionFactory.h"
 #include "session/AdminCredentials.h"
@@ -236,6 +237,39 @@ private Q_SLOTS:
         QVERIFY(ConnectQELDBAToMaster(t.program()));
         qunsetenv("VARROW_ADMIN_USER");
         qunsetenv("VARROW_ADMIN_PASSWORD");
+    }
+
+    // Every connection is told how long to wait for a lock another program holds.
+    void everyConnectionIsToldTheLockWait_data()
+    {
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("default") << QByteArray() << QString() << 30;
+        QTest::newRow("setting") << QByteArray() << "5" << 5;
+        QTest::newRow("environment before setting") << QByteArray("2") << "5" << 2;
+        QTest::newRow("no whole number of seconds") << QByteArray("0") << "1.5" << 30;
+    }
+    void everyConnectionIsToldTheLockWait()
+    {
+        QFETCH(QByteArray, environment);
+        QFETCH(QString, setting);
+        QFETCH(int, seconds);
+        TestProgram t(&m_fixture.connections());
+        SaveRegSetting(t.program(), QStringLiteral("Configuration"),
+                       QStringLiteral("LockWaitSeconds"), setting);
+        qputenv("VARROW_LOCK_WAIT", environment);
+        QCOMPARE(lockWaitSeconds(t.program()), seconds);
+        signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
+        m_fixture.log().clear();
+        QVERIFY(ConnectQELDBAToRemote(t.program())); // the user's connection, then the admin's
+        qunsetenv("VARROW_LOCK_WAIT");
+        const QString told = QStringLiteral("set temporary option blocking_timeout = %1");
+        QCOMPARE(m_fixture.log().texts(), QStringList(2, told.arg(seconds * 1000)));
+        // The stand-in waits half of it in each of the driver's two tries.
+        QCOMPARE(testsupport::firstValue(*t.program().sessions.remoteAdminConnection,
+                                         QStringLiteral("pragma busy_timeout")),
+                 QString::number(seconds * 500));
     }
 
     void disconnectsFollowTheirGuards()

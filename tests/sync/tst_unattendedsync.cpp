@@ -22,20 +22,22 @@ class TestUnattendedSync : public QObject
         QString out, err;
     };
 
-    static Run transfer(const TestWorkspace& workspace)
+    static constexpr const char* ownerKeys =
+        "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql";
+
+    static Run transfer(const TestWorkspace& workspace, const QString& keys = ownerKeys,
+                        const QString& workingDirectory = testsupport::binaryDir())
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VARROW_HEADLESS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VARROW_LOCK_WAIT"), QStringLiteral("1"));
         env.insert(QStringLiteral("ODBCSYSINI"), workspace.path());
         env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(testsupport::binaryDir());
-        process.start(
-            QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
-            {QStringLiteral("-TRANSFER"),
-             QStringLiteral(
-                 "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql")});
+        process.setWorkingDirectory(workingDirectory);
+        process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
+                      {QStringLiteral("-TRANSFER"), keys});
         Run run;
         if (!process.waitForFinished(60000))
             process.kill();
@@ -121,6 +123,29 @@ private Q_SLOTS:
         QCOMPARE(value(*m_fieldWork.openMaster(),
                        QStringLiteral("select count(*) from qel_vr_transfer_log")),
                  historyBefore);
+    }
+
+    // The master held by another writer: the run waits the bound it was given, says why it
+    // stops, and leaves the change log pending.
+    void aLockedDatabaseEndsTheRunWithStatusOne()
+    {
+        const QString pending =
+            value(*m_updates.openRemote(),
+                  QStringLiteral("select count(*) from qel_vr_log where sync_date is null"));
+        auto otherProgram = m_updates.openMaster();
+        otherProgram->exec(QStringLiteral("begin immediate"));
+        const Run run = transfer(m_updates);
+        otherProgram->rollback();
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral(
+                     "Varrow: Another program holds a lock on a database Varrow needs, and the "
+                     "wait for it has run out. Nothing was lost")),
+                 qPrintable(run.err));
+        QVERIFY(run.err.contains(QStringLiteral(
+            "(the database of data source \"VarrowMaster\" is locked by another program)")));
+        QCOMPARE(value(*m_updates.openRemote(),
+                       QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+                 pending);
     }
 };
 
