@@ -2,6 +2,7 @@
 
 #include "app/PlannedOperations.h"
 #include "app/Program.h"
+#include "app/RemoteDatabaseLock.h"
 #include "app/StartupFunctions.h"
 #include "base/ErrorReporter.h"
 #include "copy/Catalogue.h"
@@ -45,6 +46,17 @@ void ConnectCommands::ConnectToDatabases()
         // Unattended runs need the same rights; a refused one leaves both databases untouched.
         if (!mayTransfer())
             return;
+        // The change log is counted, and then transferred, under the Remote Database's lock,
+        // which the run keeps to its end. Refused, the run counts nothing and so transfers
+        // nothing; a lock that cannot be made ends it as failed.
+        const RemoteDatabaseHold hold(m_program);
+        if (!hold.held()) {
+            if (hold.outcome() == RemoteDatabaseLock::Outcome::Failed) {
+                DisconnectFromMaster(m_program);
+                DisconnectFromRemote(m_program);
+            }
+            return;
+        }
         m_program.mainMenu.UpdateMenuStatus();
         m_program.ui.setBusy(false);
         return;
@@ -217,6 +229,15 @@ void ConnectCommands::AutoSync()
     m_program.connectDialog.load(); // loading clears the flag, so it must come first
     s.autosyncRunning = true;
     ConnectToDatabases();
+    if (!s.autosyncRunning)
+        return;
+    // Under the Remote Database's lock (an unattended run took it when it connected), counted
+    // again from the dialog: another run may have transferred the changes meanwhile.
+    const RemoteDatabaseHold hold(m_program);
+    if (!hold.held())
+        return;
+    if (!s.switchAutoSync)
+        m_program.mainMenu.UpdateMenuStatus();
     if (s.autosyncRunning && s.newRecordsPending)
         TransferNewRecords(m_program);
     if (s.autosyncRunning && s.modifiedRecordsPending)

@@ -3,6 +3,7 @@
 #include "tests/support/TestWorkspace.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -146,6 +147,30 @@ private Q_SLOTS:
         QCOMPARE(value(*m_updates.openRemote(),
                        QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
                  pending);
+    }
+
+    // Another run (of another account, say) is working on the same Remote Database: this one
+    // is refused, as a second copy is, and changes nothing.
+    void aSecondRunOnOneRemoteDatabaseIsRefused()
+    {
+        const QString remoteFile = m_updates.report().remoteFile;
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        const QString logBefore = value(*m_updates.openRemote(), log);
+        const QString history = QStringLiteral("select count(*) from qel_vr_transfer_log");
+        const QString historyBefore = value(*m_updates.openMaster(), history);
+        QLockFile otherRun(remoteFile + QStringLiteral(".varrow.lock"));
+        QVERIFY(otherRun.tryLock(0));
+        const Run run = transfer(m_updates);
+        otherRun.unlock();
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QStringLiteral("Varrow: Another run of Varrow is working on the Remote "
+                                         "Database %1 (transferring its changes or replacing it). "
+                                         "Nothing was done; try again when it has finished.\n")
+                              .arg(remoteFile));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(value(*m_updates.openRemote(), log), logBefore);
+        QCOMPARE(value(*m_updates.openMaster(), history), historyBefore);
     }
 };
 
