@@ -126,6 +126,56 @@ private Q_SLOTS:
                  historyBefore);
     }
 
+    // Runs that cannot sign in, or may not transfer, end at once with status 1 and the reason,
+    // and leave both databases as they were.
+    void runsThatCannotStartSayWhy_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("said");
+        const QString remoteFailed =
+            QStringLiteral("Login Warning: Remote database connection failed! Check "
+                           "username,password and network connection and try again... /  / ");
+        QTest::newRow("wrong password")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=Wr0ng"
+            << remoteFailed + "Invalid user ID or password\n";
+        QTest::newRow("a password that reads as driver keys")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;"
+               "RPWD=sql;Database=injected-by-password.db;NoCreat=0;X="
+            << remoteFailed + "Invalid user ID or password\n";
+        QTest::newRow("unknown data source")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=NoSuchSource;RUID=mt;RPWD=sql"
+            << remoteFailed +
+                   "The data source \"NoSuchSource\" given for the Remote Database is not "
+                   "defined in the ODBC configuration.\n";
+        QTest::newRow("no master data source")
+            << "MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
+            << "vrw1: the command line gives no value for MDSN (write KEY=value; and RPWD=value "
+               "last)\nLogin Warning: Master database connection failed! Check "
+               "username,password and network connection and try again... /  / No data source "
+               "is given for the Master Database: choose one in the connect dialog, or name it "
+               "with MDSN= on the command line.\n";
+        QTest::newRow("a level below 4")
+            << "MDSN=VarrowMaster;MUID=ben;MPWD=ben3;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
+            << "Login Warning: Only user accounts that have a security level of at least 4 can "
+               "perform syncronizations/replications!\n";
+    }
+    void runsThatCannotStartSayWhy()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, said);
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        const QString logBefore = value(*m_fieldWork.openRemote(), log);
+        const QString injected =
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("injected-by-password.db"));
+        const Run run = transfer(m_fieldWork, keys);
+        const bool made = QFile::remove(injected);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, said);
+        QVERIFY(!made);
+        QCOMPARE(value(*m_fieldWork.openRemote(), log), logBefore);
+    }
+
     // The master held by another writer: the run waits the bound it was given, says why it
     // stops, and leaves the change log pending.
     void aLockedDatabaseEndsTheRunWithStatusOne()
