@@ -115,12 +115,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("attempts");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no data source")
-            << ""
-            << "mt"
-            << "sql" << 0
-            << "No data source is given for the Remote Database: choose one in the connect "
-               "dialog, or name it with RDSN= on the command line.";
         QTest::newRow("a data source not configured")
             << "NoSuchSource"
             << "mt"
