@@ -18,13 +18,62 @@ CommandSwitch commandSwitch(const QString& trimmedLine)
 
 namespace {
 
-std::optional<QString> keyValue(const QString& line, const QString& upper, const char* key,
-                                bool toEnd)
+bool isSwitchWordEnd(QChar c)
 {
-    const qsizetype at = upper.indexOf(QLatin1String(key));
-    if (at < 0)
+    return c.isSpace() || c == QLatin1Char(';');
+}
+
+// Where the key list starts: after the switch word when the line starts with one.
+qsizetype listStart(const QString& line)
+{
+    if (commandSwitch(line) == CommandSwitch::None)
+        return 0;
+    qsizetype at = 0;
+    while (at < line.size() && !isSwitchWordEnd(line.at(at)))
+        ++at;
+    return at;
+}
+
+qsizetype skipBlanks(const QString& line, qsizetype at)
+{
+    while (at < line.size() && line.at(at).isSpace())
+        ++at;
+    return at;
+}
+
+// The places where a key may stand: the start of the list and right after each ";".
+QList<qsizetype> keyPositions(const QString& line)
+{
+    QList<qsizetype> positions;
+    qsizetype at = listStart(line);
+    if (at < line.size() && line.at(at) != QLatin1Char(';'))
+        positions.append(skipBlanks(line, at));
+    while ((at = line.indexOf(QLatin1Char(';'), at)) >= 0) {
+        ++at;
+        positions.append(skipBlanks(line, at));
+    }
+    return positions;
+}
+
+// The first place before `end` where the key stands, compared on the text as given.
+std::optional<qsizetype> keyAt(const QString& line, const QList<qsizetype>& positions,
+                               const char* key, qsizetype end)
+{
+    const QLatin1String name(key);
+    for (qsizetype at : positions) {
+        if (at >= end)
+            break;
+        if (QStringView(line).mid(at, name.size()).compare(name, Qt::CaseInsensitive) == 0)
+            return at;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> valueAt(const QString& line, std::optional<qsizetype> key, bool toEnd)
+{
+    if (!key)
         return std::nullopt;
-    const qsizetype start = at + 5; // the four letters and the one character after them
+    const qsizetype start = *key + 5; // the four letters and the one character after them
     if (toEnd)
         return line.mid(start).trimmed();
     if (start >= line.size())
@@ -39,14 +88,17 @@ std::optional<QString> keyValue(const QString& line, const QString& upper, const
 
 CommandKeys parseCommandKeys(const QString& line)
 {
-    const QString upper = line.toUpper();
+    const QList<qsizetype> positions = keyPositions(line);
+    const std::optional<qsizetype> rpwd = keyAt(line, positions, "RPWD", line.size());
+    // RPWD's value runs to the end of the line: nothing in it is a key.
+    const qsizetype end = rpwd.value_or(line.size());
     CommandKeys keys;
-    keys.mdsn = keyValue(line, upper, "MDSN", false);
-    keys.muid = keyValue(line, upper, "MUID", false);
-    keys.mpwd = keyValue(line, upper, "MPWD", false);
-    keys.rdsn = keyValue(line, upper, "RDSN", false);
-    keys.ruid = keyValue(line, upper, "RUID", false);
-    keys.rpwd = keyValue(line, upper, "RPWD", true);
+    keys.mdsn = valueAt(line, keyAt(line, positions, "MDSN", end), false);
+    keys.muid = valueAt(line, keyAt(line, positions, "MUID", end), false);
+    keys.mpwd = valueAt(line, keyAt(line, positions, "MPWD", end), false);
+    keys.rdsn = valueAt(line, keyAt(line, positions, "RDSN", end), false);
+    keys.ruid = valueAt(line, keyAt(line, positions, "RUID", end), false);
+    keys.rpwd = valueAt(line, rpwd, true);
     return keys;
 }
 

@@ -17,9 +17,12 @@ enum class CommandSwitch
 CommandSwitch commandSwitch(const QString& trimmedLine);
 
 // The connection keys of a command line, KEY=value; ("=" stands for any one character).
-// Keys are found anywhere, without regard to case; each value but RPWD's ends at the next
-// ";", RPWD's at the end of the line; values are trimmed. A key that cannot be located (or
-// whose value has no ";") stays empty so that its field is left as it is.
+// The list follows the switch word (or makes up the whole line without one). A key stands at
+// the start of the list or right after a ";" (blanks between are skipped), in any order and
+// without regard to case; text elsewhere, a key name inside a value included, is no key. Each
+// value but RPWD's ends at the next ";"; RPWD's runs to the end of the line, so nothing after
+// RPWD is a key. Values are trimmed. A key that cannot be located (or whose value has no ";")
+// stays empty so that its field is left as it is.
 struct CommandKeys
 {
     std::optional<QString> mdsn, muid, mpwd, rdsn, ruid, rpwd;

@@ -2,7 +2,9 @@
 
 #include "app/PlannedOperations.h"
 #include "app/Program.h"
+#include "app/RemoteDatabaseLock.h"
 #include "app/StartupFunctions.h"
+#include "base/ErrorReporter.h"
 #include "copy/Catalogue.h"
 #include "copy/TempTables.h"
 #include "session/SchemaOwner.h"
@@ -41,6 +43,20 @@ void ConnectCommands::ConnectToDatabases()
         return;
 
     if (s.switchAutoSync || s.switchTransfer) {
+        // Unattended runs need the same rights; a refused one leaves both databases untouched.
+        if (!mayTransfer())
+            return;
+        // The change log is counted, and then transferred, under the Remote Database's lock,
+        // which the run keeps to its end. Refused, the run counts nothing and so transfers
+        // nothing; a lock that cannot be made ends it as failed.
+        const RemoteDatabaseHold hold(m_program);
+        if (!hold.held()) {
+            if (hold.outcome() == RemoteDatabaseLock::Outcome::Failed) {
+                DisconnectFromMaster(m_program);
+                DisconnectFromRemote(m_program);
+            }
+            return;
+        }
         m_program.mainMenu.UpdateMenuStatus();
         m_program.ui.setBusy(false);
         return;
@@ -98,16 +114,42 @@ void ConnectCommands::takeCredentials()
 bool ConnectCommands::connectBoth()
 {
     SessionState& s = m_program.state;
+    // Neither database is tried while either data source cannot be used.
+    for (const bool remote : {true, false}) {
+        if (!checkDataSource(m_program, remote ? Side::Remote : Side::Master)) {
+            connectFailed(remote);
+            return false;
+        }
+    }
     if (!ConnectToRemote(m_program)) {
-        m_program.connectDialog.failureExit(493, true, true);
+        connectFailed(true);
         return false;
     }
     s.firstTime = s.switchTransAll ? false : FirstTime(m_program);
     if (!ConnectToMaster(m_program)) {
-        m_program.connectDialog.failureExit(136, false, true);
+        connectFailed(false);
         return false;
     }
     return true;
+}
+
+// The driver's reason goes to errors.log and into the message; the hint that no connection
+// opened in time only after the checks ran out.
+void ConnectCommands::connectFailed(bool remote)
+{
+    const Side side = remote ? Side::Remote : Side::Master;
+    const std::optional<ConnectFailure> failure = connectFailure(m_program, side);
+    QString reason;
+    bool retried = true;
+    if (failure) {
+        reason = failure->error.description();
+        retried = failure->retried;
+        LogError(m_program, failure->error.number(), reason,
+                 remote ? QStringLiteral("VRW1,ConnectToRemote")
+                        : QStringLiteral("VRW1,ConnectToMaster"),
+                 QString());
+    }
+    m_program.connectDialog.failureExit(remote ? 493 : 136, remote, retried, reason);
 }
 
 // Only the schema owner (or the QEL login) may prepare a Remote Database for the first time.
@@ -159,11 +201,17 @@ void ConnectCommands::openMaintenanceMerge()
 
 void ConnectCommands::checkRights()
 {
+    m_program.mainMenu.UpdateMenuStatus();
+    m_program.connectDialog.close();
+    m_program.menus.setVisible(MenuId::mnuAllRecords, true);
+    if (mayTransfer())
+        m_program.ui.setBusy(false);
+}
+
+bool ConnectCommands::mayTransfer()
+{
     const SessionState& s = m_program.state;
     ConnectDialogModel& dialog = m_program.connectDialog;
-    m_program.mainMenu.UpdateMenuStatus();
-    dialog.close();
-    m_program.menus.setVisible(MenuId::mnuAllRecords, true);
     if (!isSchemaOwner(s.masterUserSegregate))
         dialog.rightsFailure(561, false);
     else if (!isSchemaOwner(s.remoteUserSegregate))
@@ -171,7 +219,8 @@ void ConnectCommands::checkRights()
     else if (s.masterUserLevel < 4)
         dialog.rightsFailure(566, false);
     else
-        m_program.ui.setBusy(false);
+        return true;
+    return false;
 }
 
 // Two data sources that lead to one database, or a "master" that is a remote copy, would have
@@ -217,6 +266,15 @@ void ConnectCommands::AutoSync()
     m_program.connectDialog.load(); // loading clears the flag, so it must come first
     s.autosyncRunning = true;
     ConnectToDatabases();
+    if (!s.autosyncRunning)
+        return;
+    // Under the Remote Database's lock (an unattended run took it when it connected), counted
+    // again from the dialog: another run may have transferred the changes meanwhile.
+    const RemoteDatabaseHold hold(m_program);
+    if (!hold.held())
+        return;
+    if (!s.switchAutoSync)
+        m_program.mainMenu.UpdateMenuStatus();
     if (s.autosyncRunning && s.newRecordsPending)
         TransferNewRecords(m_program);
     if (s.autosyncRunning && s.modifiedRecordsPending)

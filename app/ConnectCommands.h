@@ -18,11 +18,14 @@ private:
     bool fieldsComplete();
     void takeCredentials();
     bool connectBoth();
+    void connectFailed(bool remote);
     bool firstTimeUserAllowed();
     bool scratchTableReady();
     void openMaintenanceMerge();
     void checkRights();
     bool databasesDistinct();
+    // The rights a synchronisation needs: false after telling the user what is missing.
+    bool mayTransfer();
 
     Program& m_program;
 };

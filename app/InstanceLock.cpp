@@ -13,8 +13,25 @@ InstanceLock::InstanceLock(const QString& path) : m_lock(path)
 
 bool InstanceLock::tryLock()
 {
-    QDir().mkpath(QFileInfo(m_lock.fileName()).absolutePath());
-    return m_lock.tryLock(0);
+    m_error.clear();
+    const QString folder = QFileInfo(m_lock.fileName()).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_error = QStringLiteral("the folder %1 cannot be created").arg(folder);
+        return false;
+    }
+    if (m_lock.tryLock(0))
+        return true;
+    switch (m_lock.error()) {
+    case QLockFile::LockFailedError:
+        break; // another copy holds it
+    case QLockFile::PermissionError:
+        m_error = QStringLiteral("there is no permission to write in the folder %1").arg(folder);
+        break;
+    default:
+        m_error = QStringLiteral("the file %1 cannot be written").arg(m_lock.fileName());
+        break;
+    }
+    return false;
 }
 
 QString InstanceLock::defaultPath()

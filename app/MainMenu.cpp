@@ -2,6 +2,7 @@
 
 #include "app/PlannedOperations.h"
 #include "app/Program.h"
+#include "app/RemoteDatabaseLock.h"
 #include "app/StartupFunctions.h"
 #include "base/ErrorReporter.h"
 #include "base/ProgramExit.h"
@@ -119,6 +120,9 @@ void MainMenu::onCommand(MenuId id)
 void MainMenu::onNewRecords()
 {
     SessionState& s = m_program.state;
+    const RemoteDatabaseHold hold(m_program);
+    if (!hold.held())
+        return;
     UpdateMenuStatus();
     m_program.menus.DisableMenus();
     if (!s.errorOccurred && s.newRecordsPending)
@@ -134,6 +138,9 @@ void MainMenu::onNewRecords()
 void MainMenu::onGetDatabase()
 {
     SessionState& s = m_program.state;
+    const RemoteDatabaseHold hold(m_program);
+    if (!hold.held())
+        return;
     s.firstTime = FirstTime(m_program);
     if (!s.firstTime)
         UpdateMenuStatus();

@@ -2,6 +2,7 @@
 
 #include "app/ConnectCommands.h"
 #include "app/MainMenu.h"
+#include "app/RemoteDatabaseLock.h"
 #include "copy/CopyContext.h"
 #include "session/ConnectDialogModel.h"
 #include "views/MenuModel.h"
@@ -31,6 +32,7 @@ public:
     QSettings settings; // the per-user store of the application "VARROW"
     OpenSessions sessions;
     CopyState tableCopy; // temporary tables, trace, sync-error flag, column formats
+    RemoteDatabaseLock remoteLock;
 
 private:
     BaseContext m_base{state, ui, clock, settings, *this};

@@ -9,6 +9,7 @@
 #include "copy/TempTables.h"
 #include "sync/ModifiedRecordTransfer.h"
 
+#include <QDir>
 #include <cstdio>
 
 namespace {
@@ -94,9 +95,18 @@ void runStartup(Program& program, const QString& commandLine, InstanceLock& lock
 
     if (!lock.tryLock()) {
         program.ui.setBusy(false);
-        program.ui.message({program.phrase(542), program.phrase(101), MessageIcon::Critical,
-                            MessageButtons::Ok, std::nullopt});
-        throw ProgramExit(0);
+        if (lock.error().isEmpty()) {
+            program.ui.message({program.phrase(542), program.phrase(101), MessageIcon::Critical,
+                                MessageButtons::Ok, std::nullopt});
+            throw ProgramExit(0);
+        }
+        // Without its lock the program cannot tell whether another copy runs: an error.
+        program.ui.message(
+            {QStringLiteral("Varrow cannot make its lock file %1, which keeps a second copy "
+                            "from running at the same time: %2.")
+                 .arg(QDir::toNativeSeparators(lock.path()), lock.error()),
+             program.phrase(101), MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
+        throw ProgramExit(1);
     }
 
     SessionState& s = program.state;

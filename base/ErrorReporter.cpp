@@ -46,6 +46,24 @@ bool isLostConnection(const QString& description)
            description.contains(QLatin1String("not connected"));
 }
 
+bool isLockedByAnotherProgram(const QString& description)
+{
+    return description.contains(QLatin1String("is locked by another program"));
+}
+
+bool stopsTheWork(const QString& description)
+{
+    return isLostConnection(description) || isLockedByAnotherProgram(description);
+}
+
+void LogError(const BaseContext& context, double number, const QString& description,
+              const QString& procedure, const QString& sql)
+{
+    const SessionState& state = context.state;
+    appendToLog(logFilePath(state, QStringLiteral("errors.log")),
+                errorLogRecord(context.clock.now(), number, description, procedure, sql, state));
+}
+
 void ReportError(const BaseContext& context, double number, const QString& description,
                  const QString& procedure, const QString& sql)
 {
@@ -53,14 +71,20 @@ void ReportError(const BaseContext& context, double number, const QString& descr
     context.ui.setBusy(false);
     // A log that cannot be written must not keep the user from the message, nor the
     // process from ending.
-    appendToLog(logFilePath(state, QStringLiteral("errors.log")),
-                errorLogRecord(context.clock.now(), number, description, procedure, sql, state));
+    LogError(context, number, description, procedure, sql);
 
     const Phrases& p = state.phrases;
-    if (isLostConnection(description)) {
+    if (stopsTheWork(description)) {
         state.errorOccurred = true;
-        context.ui.message(
-            {description, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
+        const QString text =
+            isLockedByAnotherProgram(description)
+                ? QStringLiteral("Another program holds a lock on a database Varrow needs, and "
+                                 "the wait for it has run out. Nothing was lost: the changes not "
+                                 "transferred yet stay in the change log. Try again when the "
+                                 "other program has finished.") +
+                      crlf + crlf + description + crlf + crlf + p[119] + procedure
+                : description;
+        context.ui.message({text, p[101], MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
         state.autosyncRunning = false;
         context.events.connectionLost();
         return;

@@ -117,8 +117,9 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
                     ++count;
                     run.showCount(count);
                 } catch (const DbError& e) {
-                    // The destination is gone: every further row would fail the same way.
-                    if (isLostConnection(e.description()))
+                    // The destination is gone or locked: every further row would fail the same
+                    // way.
+                    if (stopsTheWork(e.description()))
                         throw;
                     LogSyncError(context, syncErrorText(e),
                                  selectStatement + QLatin1Char(';') + dest.commandText(),

@@ -16,12 +16,15 @@ class Connection
 public:
     virtual ~Connection() = default;
 
-    // "DSN=..;UID=..;PWD=.." or "PROVIDER=MSDASQL.1;dsn=.." (the provider attribute is
-    // dropped). Build the former with connectionString() from ConnectionString.h.
+    // "DSN=.." or "PROVIDER=MSDASQL.1;dsn=.." (the provider attribute is dropped); UID and PWD
+    // may stand in it too. Other attributes (DRIVER=.., driver keys) are passed to the driver.
     virtual void setConnectionString(const QString& text) = 0;
     virtual QString connectionString() const = 0;
 
-    // Opens the connection; a non-empty user or password is added to the connection string.
+    // Opens the connection; a non-empty user or password replaces the one of the connection
+    // string. A data source named alone is opened by name with user and password as arguments
+    // of their own; any other connection string goes to the driver without them (only a
+    // dialect sees them then). An empty data source is refused before the driver is asked.
     // A failed open does not throw: the connection stays closed and lastError() tells why.
     virtual void open(const QString& user = QString(), const QString& password = QString()) = 0;
     // Closes the result sets opened on it, then the connection. Never throws.

@@ -48,6 +48,25 @@ DbError notSupported(const QString& what)
     return DbError(NotSupported, what, QStringLiteral("HYC00"));
 }
 
+DbError lockedByAnotherProgram(const DbError& error, const QString& what)
+{
+    return DbError(
+        error.number(),
+        QStringLiteral("%1 (%2 is locked by another program)").arg(error.description(), what),
+        error.sqlstate());
+}
+
+DbError noDataSource()
+{
+    return DbError(DataSourceMissing, QStringLiteral("No data source name was given"),
+                   QStringLiteral("IM002"));
+}
+
+bool isRefusedConnect(const QString& sqlstate)
+{
+    return sqlstate.startsWith(QLatin1String("28")) || sqlstate.startsWith(QLatin1String("IM"));
+}
+
 bool isConnectionState(const QString& sqlstate)
 {
     return sqlstate.startsWith(QLatin1String("08"));

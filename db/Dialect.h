@@ -45,6 +45,9 @@ public:
     // The driver statements that carry out one command text of the program, in order.
     // An empty list means there is nothing to send (a "commit" under autocommit, say).
     virtual QStringList translate(const QString& commandText) = 0;
+    // A failure of a statement in the terms the program knows (see DbErrors: a lock another
+    // program holds, say); by default the driver's error as it is.
+    virtual DbError describe(const DbError& error) const { return error; }
 };
 
 // The dialect for an engine, by the DBMS name its driver reports; null means "untouched".

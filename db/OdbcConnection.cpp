@@ -72,16 +72,28 @@ void OdbcConnection::open(const QString& user, const QString& password)
         attributes.setValue(QStringLiteral("PWD"), password);
     m_attributes = attributes;
 
+    const QString dataSource = attributes.value(QStringLiteral("DSN"));
+    const QString login = attributes.value(QStringLiteral("UID"));
+    const QString secret = attributes.value(QStringLiteral("PWD"));
+    // The credentials never reach the driver inside a connection string: its parser need not
+    // read a password that holds ";" or "=" the way this one wrote it.
+    ConnectionString forDriver = attributes;
+    forDriver.remove(QStringLiteral("UID"));
+    forDriver.remove(QStringLiteral("PWD"));
+
     std::shared_ptr<OdbcSession> session;
     try {
-        session = OdbcSession::connect(attributes.toString());
+        if (forDriver.contains(QStringLiteral("DSN")) && dataSource.trimmed().isEmpty())
+            throw DbErrors::noDataSource();
+        const bool byName = forDriver.attributes().size() == 1 && !dataSource.isEmpty();
+        session = byName ? OdbcSession::connectDataSource(dataSource, login, secret)
+                         : OdbcSession::connect(forDriver.toString());
         if (m_dialectFactory) {
             if (std::unique_ptr<Dialect> dialect = m_dialectFactory(session->dbmsName())) {
-                const QString dataSource = attributes.value(QStringLiteral("DSN"));
                 DialectContext context;
                 context.dataSource = dataSource;
-                context.user = attributes.value(QStringLiteral("UID"));
-                context.password = attributes.value(QStringLiteral("PWD"));
+                context.user = login;
+                context.password = secret;
                 context.dataSourceValue = [dataSource](const QString& key) {
                     return DataSources::value(dataSource, key);
                 };

@@ -8,36 +8,61 @@
 #include <algorithm>
 #include <sqlext.h>
 
-std::shared_ptr<OdbcSession> OdbcSession::connect(const QString& connectionString)
+std::shared_ptr<OdbcSession> OdbcSession::allocate()
 {
     SQLHDBC dbc = SQL_NULL_HDBC;
     const SQLHENV env = OdbcEnvironment::handle();
     OdbcDiagnostics::check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env,
                            "SQLAllocHandle");
     // Owned from here on, so every failure below frees the handle.
-    std::shared_ptr<OdbcSession> session(new OdbcSession(dbc));
+    return std::shared_ptr<OdbcSession>(new OdbcSession(dbc));
+}
 
-    // Narrow calls with UTF-8: the driver manager converts wide calls for a narrow driver
-    // (the SQLite one is narrow) through Latin-1 only, which would mangle other letters.
-    QByteArray text = OdbcDiagnostics::toOdbcText(connectionString);
-    // No output buffer: the completed connection string would hold the password.
-    const SQLRETURN rc =
-        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                         SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    text.fill('\0');
+void OdbcSession::connected(SQLRETURN rc, const char* call)
+{
     if (!SQL_SUCCEEDED(rc)) {
-        DbError error = OdbcDiagnostics::read(SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        session->m_dbc = SQL_NULL_HDBC;
+        DbError error = OdbcDiagnostics::read(SQL_HANDLE_DBC, m_dbc, call);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = SQL_NULL_HDBC;
         throw error;
     }
-
     SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
-    OdbcDiagnostics::check(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length),
-                           SQL_HANDLE_DBC, dbc, "SQLGetInfo");
-    session->m_dbmsName =
-        OdbcDiagnostics::fromOdbcText(name, qMin<qsizetype>(length, sizeof name - 1));
+    OdbcDiagnostics::check(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length),
+                           SQL_HANDLE_DBC, m_dbc, "SQLGetInfo");
+    m_dbmsName = OdbcDiagnostics::fromOdbcText(name, qMin<qsizetype>(length, sizeof name - 1));
+}
+
+// Narrow calls with UTF-8: the driver manager converts wide calls for a narrow driver (the
+// SQLite one is narrow) through Latin-1 only, which would mangle other letters.
+
+std::shared_ptr<OdbcSession> OdbcSession::connectDataSource(const QString& dataSource,
+                                                            const QString& user,
+                                                            const QString& password)
+{
+    std::shared_ptr<OdbcSession> session = allocate();
+    QByteArray name = OdbcDiagnostics::toOdbcText(dataSource);
+    QByteArray userText = OdbcDiagnostics::toOdbcText(user);
+    QByteArray passwordText = OdbcDiagnostics::toOdbcText(password);
+    const SQLRETURN rc = SQLConnect(
+        session->m_dbc, reinterpret_cast<SQLCHAR*>(name.data()), SQLSMALLINT(name.size()),
+        reinterpret_cast<SQLCHAR*>(userText.data()), SQLSMALLINT(userText.size()),
+        reinterpret_cast<SQLCHAR*>(passwordText.data()), SQLSMALLINT(passwordText.size()));
+    passwordText.fill('\0');
+    session->connected(rc, "SQLConnect");
+    return session;
+}
+
+std::shared_ptr<OdbcSession> OdbcSession::connect(const QString& connectionString)
+{
+    std::shared_ptr<OdbcSession> session = allocate();
+    QByteArray text = OdbcDiagnostics::toOdbcText(connectionString);
+    // No output buffer: a completed connection string may hold what the driver added to it.
+    const SQLRETURN rc =
+        SQLDriverConnect(session->m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                         SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    text.fill('\0');
+    session->connected(rc, "SQLDriverConnect");
     return session;
 }
 

@@ -17,6 +17,11 @@ class OdbcStatement;
 class OdbcSession : public RawSession, public std::enable_shared_from_this<OdbcSession>
 {
 public:
+    // Connects to a data source by name (SQLConnect): user and password reach the driver as
+    // arguments of their own, never inside a text the driver parses. Throws DbError.
+    static std::shared_ptr<OdbcSession>
+    connectDataSource(const QString& dataSource, const QString& user, const QString& password);
+    // Connects with a connection string (SQLDriverConnect), which must hold no credentials.
     // Throws DbError; the connection string never appears in it.
     static std::shared_ptr<OdbcSession> connect(const QString& connectionString);
     ~OdbcSession() override;
@@ -30,6 +35,11 @@ public:
     // Without a dialect, command texts go to the driver untouched.
     void setDialect(std::unique_ptr<Dialect> dialect) { m_dialect = std::move(dialect); }
     Dialect* dialect() const { return m_dialect.get(); }
+    // A failure of one of its statements as the dialect describes it.
+    DbError describe(const DbError& error) const
+    {
+        return m_dialect ? m_dialect->describe(error) : error;
+    }
 
     // Runs the statements of one command text in order and stops at the first error (the
     // earlier ones stay applied). Returns the rows they changed, -1 when none tells.
@@ -47,6 +57,9 @@ public:
 private:
     friend class OdbcStatement;
     explicit OdbcSession(SQLHDBC dbc) : m_dbc(dbc) {}
+    static std::shared_ptr<OdbcSession> allocate();
+    // Completes a connect call: throws its diagnostics when it failed, else reads the DBMS name.
+    void connected(SQLRETURN rc, const char* call);
     QStringList translate(const QString& commandText);
     void forget(OdbcStatement* statement) { m_statements.remove(statement); }
 

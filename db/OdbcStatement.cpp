@@ -35,6 +35,15 @@ void OdbcStatement::ensureLive() const
 
 void OdbcStatement::execute(const QString& sql)
 {
+    try {
+        run(sql);
+    } catch (const DbError& error) {
+        throw m_session->describe(error);
+    }
+}
+
+void OdbcStatement::run(const QString& sql)
+{
     ensureLive();
     m_columns.clear();
     m_row.clear();
@@ -77,6 +86,15 @@ QString OdbcStatement::readColumnName(SQLUSMALLINT column)
 }
 
 bool OdbcStatement::fetch()
+{
+    try {
+        return fetchRow();
+    } catch (const DbError& error) {
+        throw m_session->describe(error);
+    }
+}
+
+bool OdbcStatement::fetchRow()
 {
     ensureLive();
     m_row.clear();

@@ -36,6 +36,8 @@ private:
     OdbcStatement(std::shared_ptr<OdbcSession> session, SQLHSTMT stmt);
     void release() noexcept;
     void ensureLive() const;
+    void run(const QString& sql);
+    bool fetchRow();
     std::optional<QString> readValue(SQLUSMALLINT column);
     QString readColumnName(SQLUSMALLINT column);
 

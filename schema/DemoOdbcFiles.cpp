@@ -29,6 +29,8 @@ QString dataSource(const DemoNames::DataSource& source, const QString& database,
         {QStringLiteral("NoCreat"), QStringLiteral("1")},
         {QStringLiteral("JournalMode"), QStringLiteral("WAL")},
         {QStringLiteral("SyncPragma"), QStringLiteral("NORMAL")},
+        // The driver's own wait for a lock, in milliseconds: Varrow bounds the wait itself.
+        {QStringLiteral("Timeout"), QStringLiteral("1")},
         {QStringLiteral("LoadExt"), extension},
         {QStringLiteral("DatabaseName"), source.database},
         {QStringLiteral("EngineName"), source.engine},

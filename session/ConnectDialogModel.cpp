@@ -150,12 +150,15 @@ void ConnectDialogModel::unload()
     m_menus.setEnabled(MenuId::mnuReLogin, true);
 }
 
-void ConnectDialogModel::failureExit(int phrase, bool remoteFailed, bool withHint)
+void ConnectDialogModel::failureExit(int phrase, bool remoteFailed, bool withHint,
+                                     const QString& reason)
 {
     SessionState& s = m_context.state;
     QString message = m_context.phrase(phrase);
     if (withHint)
         message += QStringLiteral("\r\n\r\n") + m_context.phrase(137);
+    if (!reason.isEmpty())
+        message += QStringLiteral("\r\n\r\n") + reason;
     m_context.ui.setBusy(false);
     s.autosyncRunning = false;
     m_context.ui.message(

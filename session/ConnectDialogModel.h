@@ -67,9 +67,11 @@ public:
     // Tells the window that the state changed.
     void notify() { Q_EMIT changed(); }
 
-    // A failed connect: the message (with the hint to check the login when asked), the
-    // master disconnected when the remote failed, and the failed side's field in focus.
-    void failureExit(int phrase, bool remoteFailed, bool withHint);
+    // A failed connect: the message (with the hint that no connection opened within the time
+    // allowed when asked, then the reason when there is one), the master disconnected when the
+    // remote failed, and the failed side's field in focus.
+    void failureExit(int phrase, bool remoteFailed, bool withHint,
+                     const QString& reason = QString());
     // Keeps the chosen data sources and user names (never a password) for the next start.
     void saveSignIn();
     // Only the schema owner may prepare a new Remote Database: the owner's name is put into

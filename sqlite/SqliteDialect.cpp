@@ -1,5 +1,6 @@
 #include "sqlite/SqliteDialect.h"
 
+#include "db/DbErrors.h"
 #include "sqlite/PasswordDigest.h"
 #include "sqlite/SqlToken.h"
 #include "sqlite/SqliteCatalogue.h"
@@ -136,6 +137,7 @@ SessionFacts gatherFacts(RawSession& session, const DialectContext& context)
 
 void SqliteDialect::attach(RawSession& session, const DialectContext& context)
 {
+    m_dataSource = context.dataSource;
     requireExtension(session, context);
     const QString user = checkLogin(session, context);
     session.queryRaw(QStringLiteral("select varrow_set_user(%1)").arg(literal(user)));
@@ -147,4 +149,16 @@ void SqliteDialect::attach(RawSession& session, const DialectContext& context)
 QStringList SqliteDialect::translate(const QString& commandText)
 {
     return m_translator.translate(commandText);
+}
+
+DbError SqliteDialect::describe(const DbError& error) const
+{
+    // The driver reports SQLite's result code as the native error number.
+    constexpr long busy = 5;
+    constexpr long locked = 6;
+    const long code = error.number() & 0xff; // extended codes keep the primary one below
+    if (error.number() <= 0 || (code != busy && code != locked))
+        return error;
+    return DbErrors::lockedByAnotherProgram(
+        error, QStringLiteral("the database of data source \"%1\"").arg(m_dataSource));
 }

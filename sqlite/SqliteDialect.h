@@ -14,9 +14,13 @@ public:
     // description naming LoadExt when the driver did not load the extension.
     void attach(RawSession& session, const DialectContext& context) override;
     QStringList translate(const QString& commandText) override;
+    // A statement that met SQLite's lock (busy or locked) is marked as locked by another
+    // program, naming the data source.
+    DbError describe(const DbError& error) const override;
 
     const SessionFacts& sessionFacts() const { return m_translator.sessionFacts(); }
 
 private:
     SqliteTranslator m_translator;
+    QString m_dataSource;
 };

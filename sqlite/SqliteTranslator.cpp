@@ -4,6 +4,7 @@
 #include "sqlite/ConcatenationRule.h"
 #include "sqlite/ExactValueRule.h"
 #include "sqlite/FunctionRule.h"
+#include "sqlite/OptionRule.h"
 #include "sqlite/OwnerRule.h"
 #include "sqlite/SqlTokenizer.h"
 #include "sqlite/StatementSplitter.h"
@@ -40,6 +41,10 @@ QStringList SqliteTranslator::translate(const QString& commandText) const
     for (SqlStatement statement : StatementSplitter::split(SqlTokenizer::tokenize(commandText))) {
         if (endsTransaction(statement))
             continue;
+        if (const std::optional<QString> option = OptionRule::rewrite(statement)) {
+            result.append(*option);
+            continue;
+        }
         OwnerRule::apply(statement);
         if (const std::optional<QString> query = procedures.rewrite(statement)) {
             result.append(*query);

@@ -1,5 +1,6 @@
 #include "sync/LogCleanup.h"
 
+#include "base/ErrorReporter.h"
 #include "copy/CopyContext.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
@@ -9,7 +10,10 @@ void ClearMasterLog(const SessionContext& context)
 {
     try {
         userConnection(context, Side::Master).execute(ChangeLog::clearStatement());
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        // A master locked by another program stops the work now, not after another wait.
+        if (isLockedByAnotherProgram(e.description()))
+            throw;
     }
 }
 

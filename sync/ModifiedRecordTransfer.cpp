@@ -185,8 +185,9 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
         try {
             transferRow(facts, readLogRow(facts.log, rows), counter);
         } catch (const DbError& e) {
-            // A connection that is gone fails every row that follows: stop the run instead.
-            if (isLostConnection(e.description()))
+            // A connection that is gone (or a database locked by another program) fails every
+            // row that follows: stop the run instead.
+            if (stopsTheWork(e.description()))
                 throw;
             LogSyncError(m_context, syncErrorText(e), m_statement, procedure);
         }

@@ -119,6 +119,29 @@ private Q_SLOTS:
         QVERIFY(!t.state().switchTransfer);
     }
 
+    // A lock that cannot be made is no second instance: the run ends as failed and says why.
+    void aLockThatCannotBeMadeIsAnError()
+    {
+        QFile blocker(m_dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString path = m_dir.filePath(QStringLiteral("file/VARROW/vrw1.lock"));
+        TestProgram t;
+        InstanceLock lock(path);
+        int status = -1;
+        try {
+            runStartup(t.program(), QStringLiteral("-TRANSFER"), lock);
+        } catch (const ProgramExit& exit) {
+            status = exit.code();
+        }
+        QCOMPARE(status, 1);
+        QCOMPARE(t.ui.texts(),
+                 QStringList{QStringLiteral("Varrow cannot make its lock file %1, which keeps a "
+                                            "second copy from running at the same time: the "
+                                            "folder %2 cannot be created.")
+                                 .arg(path, m_dir.filePath(QStringLiteral("file/VARROW")))});
+    }
+
     void aLockLeftByACrashedProcessDoesNotBlock()
     {
         // The lock file of a process that no longer exists, written long ago.

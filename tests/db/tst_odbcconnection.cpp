@@ -10,6 +10,10 @@
 #include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sqlext.h>
 
@@ -30,6 +34,9 @@ private slots:
     void theProviderFormOpens();
     void specialPasswordsStillReachTheRightDataSource_data();
     void specialPasswordsStillReachTheRightDataSource();
+    void credentialsNeverReachTheDriverInAConnectionString_data();
+    void credentialsNeverReachTheDriverInAConnectionString();
+    void anEmptyDataSourceIsRefusedBeforeTheDriverIsAsked();
 
     void engineErrorsCarryNumberDescriptionAndState();
     void aClosedConnectionSaysNotConnected();
@@ -170,6 +177,58 @@ void TestOdbcConnection::specialPasswordsStillReachTheRightDataSource()
     separately.open(QStringLiteral("mt"), password);
     QVERIFY2(separately.state() == 1,
              separately.lastError() ? qPrintable(separately.lastError()->description()) : "");
+}
+
+void TestOdbcConnection::credentialsNeverReachTheDriverInAConnectionString_data()
+{
+    QTest::addColumn<bool>("inString");
+    QTest::newRow("given to open()") << false;
+    QTest::newRow("in the connection string") << true;
+}
+
+// A password that reads as driver attributes must not make the driver open (and create)
+// another database file.
+void TestOdbcConnection::credentialsNeverReachTheDriverInAConnectionString()
+{
+    QFETCH(bool, inString);
+    QTemporaryDir folder;
+    const QString injected = folder.filePath(QStringLiteral("injected.db"));
+    const QString password = QStringLiteral("sql;Database=%1;NoCreat=0;X=").arg(injected);
+
+    OdbcConnection connection(SqliteTestDataSource::noDialect());
+    if (inString) {
+        connection.setConnectionString(
+            connectionString(m_source->dataSource(), QStringLiteral("mt"), password));
+        connection.open();
+    } else {
+        connection.setConnectionString(QStringLiteral("DSN=") + m_source->dataSource());
+        connection.open(QStringLiteral("mt"), password);
+    }
+    QVERIFY2(connection.state() == 1,
+             connection.lastError() ? qPrintable(connection.lastError()->description()) : "");
+    QVERIFY(!QFile::exists(injected));
+    QCOMPARE(firstValue(connection, QStringLiteral("select file from pragma_database_list")),
+             QFileInfo(m_source->databaseFile()).absoluteFilePath());
+}
+
+void TestOdbcConnection::anEmptyDataSourceIsRefusedBeforeTheDriverIsAsked()
+{
+    QTemporaryDir folder;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.path()));
+    for (const QString& text : {QStringLiteral("DSN=;UID=mt;PWD=Sesame-42"),
+                                QStringLiteral("PROVIDER=MSDASQL.1;dsn= ")}) {
+        OdbcConnection connection(SqliteTestDataSource::noDialect());
+        connection.setConnectionString(text);
+        connection.open(QStringLiteral("mt"), QStringLiteral("Sesame-42"));
+        QCOMPARE(connection.state(), 0);
+        QVERIFY(connection.lastError());
+        QCOMPARE(connection.lastError()->sqlstate(), QStringLiteral("IM002"));
+    }
+    QDir::setCurrent(previous);
+    // The driver, given an empty data source, would have made a file of the text it was given.
+    QVERIFY2(QDir(folder.path()).isEmpty(),
+             qPrintable(QDir(folder.path()).entryList(QDir::Files).join(QLatin1Char(','))));
 }
 
 void TestOdbcConnection::engineErrorsCarryNumberDescriptionAndState()

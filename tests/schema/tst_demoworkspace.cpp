@@ -131,6 +131,7 @@ void TestDemoWorkspace::odbcFilesNameBothDatabases()
         QCOMPARE(sources.value(QStringLiteral("NoCreat")).toString(), QStringLiteral("1"));
         QCOMPARE(sources.value(QStringLiteral("JournalMode")).toString(), QStringLiteral("WAL"));
         QCOMPARE(sources.value(QStringLiteral("SyncPragma")).toString(), QStringLiteral("NORMAL"));
+        QCOMPARE(sources.value(QStringLiteral("Timeout")).toString(), QStringLiteral("1"));
         const QString extension = sources.value(QStringLiteral("LoadExt")).toString();
         QVERIFY(QFileInfo(extension).isAbsolute() && QFileInfo(extension).isFile());
         distinct[0].append(sources.value(QStringLiteral("DatabaseName")).toString());

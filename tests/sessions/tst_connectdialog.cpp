@@ -1,11 +1,14 @@
 #include "app/StartupFunctions.h"
+#include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "base/Settings.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using Field = ConnectDialogModel::Field;
@@ -39,9 +42,16 @@ class TestConnectDialog : public QObject
         return -1;
     }
 
-    static QString failure(TestProgram& t, int phrase)
+    // The message of a failed connect: the phrase, then the reason.
+    static QString failure(TestProgram& t, int phrase, const QString& reason)
     {
-        return t.program().phrase(phrase) + QStringLiteral("\r\n\r\n") + t.program().phrase(137);
+        return t.program().phrase(phrase) + QStringLiteral("\r\n\r\n") + reason;
+    }
+
+    static QByteArray errorsLog(TestProgram& t)
+    {
+        QFile log(logFilePath(t.state(), QStringLiteral("errors.log")));
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
@@ -149,15 +159,18 @@ private Q_SLOTS:
         QVERIFY(!t->state().remoteConnected);
     }
 
-    void aWrongRemotePasswordFailsAfterTenChecks()
+    // A refused login fails at once; the message and errors.log give the engine's reason.
+    void aWrongRemotePasswordFailsAtOnce()
     {
+        QFile::remove(logFilePath(m_fixture.program()->state(), QStringLiteral("errors.log")));
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
-                               QStringLiteral("mt"), QStringLiteral("wrong"));
+                               QStringLiteral("mt"), QStringLiteral("Wr0ng-Secret"));
         QCOMPARE(connect(*t), -1);
-        QCOMPARE(t->clock.sleptMs, 10000);
+        QCOMPARE(t->clock.sleptMs, 0);
         QCOMPARE(t->ui.messages.size(), 1);
-        QCOMPARE(t->ui.messages[0].text, failure(*t, 493));
+        QCOMPARE(t->ui.messages[0].text,
+                 failure(*t, 493, QStringLiteral("Invalid user ID or password")));
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
         QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
         const ConnectDialogModel& form = t->program().connectDialog;
@@ -165,6 +178,10 @@ private Q_SLOTS:
         QCOMPARE(form.masterPassword, QStringLiteral("sql"));
         QCOMPARE(form.focus, std::optional<Field>(Field::TextRemotePassword));
         QVERIFY(!t->state().remoteConnected && !t->state().masterConnected);
+        const QByteArray logged = errorsLog(*t);
+        QVERIFY2(logged.contains("-103 Invalid user ID or password\r\n"), logged.constData());
+        QVERIFY(logged.contains("] VRW1,ConnectToRemote\r\n"));
+        QVERIFY(!logged.contains("Wr0ng-Secret"));
     }
 
     void aWrongMasterPasswordLeavesTheRemoteConnected()
@@ -175,11 +192,77 @@ private Q_SLOTS:
         t->program().connectDialog.masterUser = QStringLiteral("mt");
         t->program().connectDialog.masterPassword = QStringLiteral("nope");
         QCOMPARE(connect(*t), -1);
-        QCOMPARE(t->ui.texts(), QStringList{failure(*t, 136)});
+        QCOMPARE(t->ui.texts(),
+                 QStringList{failure(*t, 136, QStringLiteral("Invalid user ID or password"))});
         QVERIFY(t->state().remoteConnected);
         QVERIFY(!t->state().masterConnected);
         QVERIFY(t->program().connectDialog.masterPassword.isEmpty());
         QCOMPARE(t->program().connectDialog.focus, std::optional<Field>(Field::TextMasterPassword));
+    }
+
+    // A failure that may pass is tried for ten seconds; the message says so, and why.
+    void anUnreachableDatabaseFailsAfterTenChecks()
+    {
+        m_fixture.faults()
+            .failOpen(
+                DbError(-100, QStringLiteral("Database server not found"), QStringLiteral("08001")))
+            .onlyOn(QStringLiteral("VarrowMaster"));
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        QCOMPARE(connect(*t), -1);
+        m_fixture.faults().clear();
+        QCOMPARE(t->clock.sleptMs, 11000); // the remote's first check, then the master's ten
+        QCOMPARE(t->ui.texts(),
+                 QStringList{failure(*t, 136,
+                                     t->program().phrase(137) + QStringLiteral("\r\n\r\n") +
+                                         QStringLiteral("Database server not found"))});
+    }
+
+    // An empty or unknown data source is refused before any connection is tried: nothing is
+    // opened, nothing waited for, no file made, and the message names it.
+    void aDataSourceThatCannotBeUsedStopsTheConnect_data()
+    {
+        QTest::addColumn<QString>("master");
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<int>("phrase");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no master data source")
+            << ""
+            << "VarrowRemote" << 136
+            << "No data source is given for the Master Database: choose one in the connect "
+               "dialog, or name it with MDSN= on the command line.";
+        QTest::newRow("remote data source unknown")
+            << "VarrowMaster"
+            << "Varrow Remote" << 493
+            << "The data source \"Varrow Remote\" given for the Remote Database is not defined in "
+               "the ODBC configuration.";
+    }
+    void aDataSourceThatCannotBeUsedStopsTheConnect()
+    {
+        QFETCH(QString, master);
+        QFETCH(QString, remote);
+        QFETCH(int, phrase);
+        QFETCH(QString, reason);
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("Sesame-42"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        ConnectDialogModel& form = t->program().connectDialog;
+        form.masterIndex = form.dataSources.indexOf(master);
+        t->state().remoteDataSource = remote; // as the command line gives it
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const int status = connect(*t);
+        QDir::setCurrent(previous);
+        QCOMPARE(status, -1);
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QCOMPARE(t->clock.sleptMs, 0);
+        QCOMPARE(t->ui.texts(), QStringList{failure(*t, phrase, reason)});
+        QVERIFY(!t->state().masterConnected && !t->state().remoteConnected);
+        QVERIFY(!t->program().sessions.masterConnection);
+        QVERIFY(!t->program().sessions.remoteConnection);
+        QVERIFY(errorsLog(*t).contains(reason.toUtf8()));
     }
 
     void rightsAreChecked_data()
@@ -247,17 +330,37 @@ private Q_SLOTS:
         QCOMPARE(form.focus, std::optional<Field>(emptied.first()));
     }
 
-    void commandLineRunsSkipTheRightsChecks()
+    // Unattended runs meet the dialog's rights checks before anything is counted or changed.
+    void commandLineRunsCheckTheRightsToo_data()
     {
+        QTest::addColumn<bool>("autosync");
+        QTest::newRow("transfer") << false;
+        QTest::newRow("autosync") << true;
+    }
+    void commandLineRunsCheckTheRightsToo()
+    {
+        QFETCH(bool, autosync);
         auto t = m_fixture.program();
-        t->state().switchTransfer = true;
-        SessionFixture::typeIn(*t, QStringLiteral("carla"), QStringLiteral("carla5"),
-                               QStringLiteral("ben"), QStringLiteral("ben3"));
+        (autosync ? t->state().switchAutoSync : t->state().switchTransfer) = true;
+        SessionFixture::typeIn(*t, QStringLiteral("ben"), QStringLiteral("ben3"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        t->state().autosyncRunning = autosync;
+        m_fixture.log().clear();
         QCOMPARE(connect(*t), -1);
-        QVERIFY(t->ui.messages.isEmpty());
-        QVERIFY(t->state().masterConnected && t->state().remoteConnected);
-        QVERIFY(t->state().newRecordsPending);
-        QCOMPARE(t->state().masterUserSegregate, QStringLiteral("LAB1"));
+        QCOMPARE(t->ui.texts(), QStringList{t->program().phrase(566)});
+        QVERIFY(!t->state().masterConnected && !t->state().remoteConnected);
+        QVERIFY(!t->state().autosyncRunning);
+        QVERIFY(!t->state().newRecordsPending && !t->state().modifiedRecordsPending);
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("delete ")).isEmpty());
+        QVERIFY(m_fixture.log().textsContaining(QStringLiteral("from mt.qel_vr_log")).isEmpty());
+
+        auto owner = m_fixture.program();
+        owner->state().switchTransfer = true;
+        SessionFixture::typeIn(*owner, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("anna"), QStringLiteral("anna4"));
+        QCOMPARE(connect(*owner), -1);
+        QVERIFY(owner->ui.messages.isEmpty());
+        QVERIFY(owner->state().newRecordsPending);
     }
 
     void aMissingScratchTableStopsTheConnect()

@@ -1,8 +1,10 @@
+#include "app/RemoteDatabaseLock.h"
 #include "base/ProgramExit.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QLockFile>
 #include <QtTest>
 
 // The menus after a connect, for change logs of every shape. One workspace serves all cases:
@@ -152,6 +154,44 @@ private Q_SLOTS:
         QVERIFY(m_t->state().errorOccurred);
         QVERIFY(m_t->ui.messages.last().text.contains(QLatin1String("not connected")));
         QVERIFY(m_t->ui.isWindowOpen(Window::Connect));
+    }
+
+    // The transfer command works under the Remote Database's lock and gives it back when
+    // done; while another run holds it, the command tells so and does nothing.
+    void theTransferCommandHoldsTheRemoteDatabase()
+    {
+        keepOnly(QStringLiteral("1"));
+        const QString file = m_t->state().remoteDatabaseFile;
+        const QString newRecordsMissing =
+            QStringLiteral("The transfer of new records is not available in this version of "
+                           "Varrow.");
+        {
+            QLockFile otherRun(RemoteDatabaseLock::pathFor(file));
+            QVERIFY(otherRun.tryLock(0));
+            m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        }
+        QCOMPARE(m_t->ui.texts(),
+                 QStringList{QStringLiteral("Another run of Varrow is working on the Remote "
+                                            "Database %1 (transferring its changes or replacing "
+                                            "it). Nothing was done; try again when it has "
+                                            "finished.")
+                                 .arg(file)});
+        m_t->ui.messages.clear();
+        m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        QCOMPARE(m_t->ui.texts(), QStringList{newRecordsMissing});
+        QLockFile afterwards(RemoteDatabaseLock::pathFor(file));
+        QVERIFY(afterwards.tryLock(0));
+        afterwards.unlock();
+
+        m_t->ui.messages.clear();
+        m_t->state().remoteDatabaseFile = QStringLiteral("/nonexistent/remote.db");
+        m_t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        QCOMPARE(m_t->ui.texts(),
+                 QStringList{QStringLiteral(
+                     "Varrow cannot make the lock file /nonexistent/remote.db.varrow.lock, "
+                     "which keeps two runs from working on the Remote Database "
+                     "/nonexistent/remote.db at the same time: the folder /nonexistent cannot "
+                     "be found. Nothing was done.")});
     }
 };
 

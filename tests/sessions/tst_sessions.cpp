@@ -1,11 +1,13 @@
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
+#include "base/Settings.h"
 #include "copy/Catalogue.h"
 #include "db/OdbcConnectionFactory.h"
 #include "session/AdminCredentials.h"
 #include "session/Sessions.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,37 +107,100 @@ private Q_SLOTS:
         QCOMPARE(t.clock.sleptMs, 1000);
     }
 
-    void aMissingDataSourceCostsTenChecks()
+    // No retry mends these: the connect stops at once, with the reason for the caller.
+    void failuresNoRetryCanMendStopAtOnce_data()
     {
+        QTest::addColumn<QString>("dataSource");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a data source not configured")
+            << "NoSuchSource"
+            << "mt"
+            << "sql" << 0
+            << "The data source \"NoSuchSource\" given for the Remote Database is not defined "
+               "in the ODBC configuration.";
+        QTest::newRow("wrong password") << "VarrowRemote"
+                                        << "mt"
+                                        << "Wr0ng-Secret" << 1 << "Invalid user ID or password";
+        QTest::newRow("unknown user") << "VarrowRemote"
+                                      << "nobody"
+                                      << "sql" << 1 << "Invalid user ID or password";
+    }
+    void failuresNoRetryCanMendStopAtOnce()
+    {
+        QFETCH(QString, dataSource);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, attempts);
+        QFETCH(QString, reason);
         CountingFactory counting(m_fixture.connections());
         TestProgram t(&counting);
-        signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
-        t.state().remoteDataSource = QStringLiteral("NoSuchSource");
+        signIn(t, user, password);
+        t.state().remoteDataSource = dataSource;
         QVERIFY(!ConnectToRemote(t.program()));
         QVERIFY(!t.state().remoteConnected);
-        QCOMPARE(t.clock.sleptMs, 10000);
-        QCOMPARE(counting.created, 10);
+        QCOMPARE(t.clock.sleptMs, 0);
+        QCOMPARE(counting.created, attempts);
+        const std::optional<ConnectFailure> failure = connectFailure(t.program(), Side::Remote);
+        QVERIFY(failure);
+        QVERIFY(!failure->retried);
+        QCOMPARE(failure->error.description(), reason);
         QVERIFY(t.ui.messages.isEmpty());
     }
 
-    void aConnectionOpeningAtTheLastCheckCounts()
+    // A failure that may pass (a server not reachable yet) keeps the ten checks; the windows
+    // are served all the while, and the last reason is kept.
+    void failuresThatMayPassAreRetried()
     {
-        m_fixture.faults()
-            .failOpen(DbError(-103, QStringLiteral("Invalid user ID or password")))
-            .times = 9;
+        const DbError unreachable(-100, QStringLiteral("Database server not found"),
+                                  QStringLiteral("08001"));
+        m_fixture.faults().failOpen(unreachable).times = 9;
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
-        QVERIFY(ConnectToRemote(t.program()));
+        qint64 lastYield = 0;
+        qint64 longestGap = 0;
+        t.ui.onYield = [&] {
+            longestGap = std::max(longestGap, t.clock.sleptMs - lastYield);
+            lastYield = t.clock.sleptMs;
+        };
+        QVERIFY(ConnectToRemote(t.program())); // the tenth check counts
         QCOMPARE(t.clock.sleptMs, 10000);
+        QVERIFY2(longestGap <= 100, qPrintable(QString::number(longestGap)));
+        QVERIFY(!connectFailure(t.program(), Side::Remote));
+
+        m_fixture.faults().failOpen(unreachable);
+        QVERIFY(!ConnectToMaster(t.program()));
+        QCOMPARE(t.clock.sleptMs, 20000);
+        const std::optional<ConnectFailure> failure = connectFailure(t.program(), Side::Master);
+        QVERIFY(failure && failure->retried);
+        QCOMPARE(failure->error.sqlstate(), QStringLiteral("08001"));
+        QCOMPARE(failure->error.description(), unreachable.description());
     }
 
+    // Connection strings name the data source only; the login is the user's own for the
+    // owner and the administrator's for anybody else.
     void theOwnerIsItsOwnAdministrator()
     {
+        writeCredentials(QFile::ReadOwner | QFile::WriteOwner);
         TestProgram t(&m_fixture.connections());
         signIn(t, QStringLiteral("MT"), QStringLiteral("sql"));
         QVERIFY(ConnectQELDBAToRemote(t.program()));
-        QVERIFY(t.program().sessions.remoteAdminConnection->connectionString().contains(
-            QLatin1String("UID=MT;PWD=sql")));
+        const OpenSessions& open = t.program().sessions;
+        QCOMPARE(open.remoteAdminConnection->connectionString(),
+                 QStringLiteral("DSN=VarrowRemote"));
+        QCOMPARE(open.remoteConnection->connectionString(), QStringLiteral("DSN=VarrowRemote"));
+        const QString whoAmI = QStringLiteral("select varrow_user()");
+        QCOMPARE(testsupport::firstValue(*open.remoteAdminConnection, whoAmI),
+                 QStringLiteral("mt"));
+
+        TestProgram other(&m_fixture.connections());
+        other.loadDeliveredPhrases();
+        signIn(other, QStringLiteral("anna"), QStringLiteral("anna4"));
+        QVERIFY(ConnectQELDBAToMaster(other.program()));
+        QCOMPARE(testsupport::firstValue(*other.program().sessions.masterAdminConnection, whoAmI),
+                 QStringLiteral("qeldba"));
     }
 
     void otherUsersNeedTheCredentialsFile()
@@ -166,6 +231,39 @@ private Q_SLOTS:
         QVERIFY(ConnectQELDBAToMaster(t.program()));
         qunsetenv("VARROW_ADMIN_USER");
         qunsetenv("VARROW_ADMIN_PASSWORD");
+    }
+
+    // Every connection is told how long to wait for a lock another program holds.
+    void everyConnectionIsToldTheLockWait_data()
+    {
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("default") << QByteArray() << QString() << 30;
+        QTest::newRow("setting") << QByteArray() << "5" << 5;
+        QTest::newRow("environment before setting") << QByteArray("2") << "5" << 2;
+        QTest::newRow("no whole number of seconds") << QByteArray("0") << "1.5" << 30;
+    }
+    void everyConnectionIsToldTheLockWait()
+    {
+        QFETCH(QByteArray, environment);
+        QFETCH(QString, setting);
+        QFETCH(int, seconds);
+        TestProgram t(&m_fixture.connections());
+        SaveRegSetting(t.program(), QStringLiteral("Configuration"),
+                       QStringLiteral("LockWaitSeconds"), setting);
+        qputenv("VARROW_LOCK_WAIT", environment);
+        QCOMPARE(lockWaitSeconds(t.program()), seconds);
+        signIn(t, QStringLiteral("mt"), QStringLiteral("sql"));
+        m_fixture.log().clear();
+        QVERIFY(ConnectQELDBAToRemote(t.program())); // the user's connection, then the admin's
+        qunsetenv("VARROW_LOCK_WAIT");
+        const QString told = QStringLiteral("set temporary option blocking_timeout = %1");
+        QCOMPARE(m_fixture.log().texts(), QStringList(2, told.arg(seconds * 1000)));
+        // The stand-in waits half of it in each of the driver's two tries.
+        QCOMPARE(testsupport::firstValue(*t.program().sessions.remoteAdminConnection,
+                                         QStringLiteral("pragma busy_timeout")),
+                 QString::number(seconds * 500));
     }
 
     void disconnectsFollowTheirGuards()

@@ -272,6 +272,18 @@ void TestSqliteTranslator::translates_data()
 
     // Plain SQLite passes untouched.
     QTest::newRow("pragma") << "pragma journal_mode" << QStringList{"pragma journal_mode"};
+
+    // The wait for a lock: half for each of the driver's two tries; 0 waits without end.
+    QTest::newRow("blocking timeout") << "set temporary option blocking_timeout = 30000"
+                                      << QStringList{"pragma busy_timeout = 15000"};
+    QTest::newRow("blocking timeout of the public, as text")
+        << "SET OPTION public.Blocking_Timeout='1001';commit"
+        << QStringList{"pragma busy_timeout = 501"};
+    QTest::newRow("blocking timeout without end")
+        << "set temporary option blocking_timeout = 0"
+        << QStringList{"pragma busy_timeout = 2147483647"};
+    QTest::newRow("an update of a column named option")
+        << "update mt.t set option = 1" << QStringList{"update t set option = 1"};
     QTest::newRow("SQLite DDL")
         << "create table t (a text, b integer primary key autoincrement)"
         << QStringList{"create table t (a text, b integer primary key autoincrement)"};
@@ -398,6 +410,12 @@ void TestSqliteTranslator::refusesWhatItCannotCarryOut_data()
         << "declare local temporary table t (a int) on commit delete rows"
         << "Temporary tables that lose their rows at each commit are not supported: declare "
            "them \"on commit preserve rows\"";
+    QTest::newRow("an option the stand-in does not carry")
+        << "set temporary option isolation_level = 3"
+        << "The option isolation_level is not supported";
+    QTest::newRow("a wait that is no number")
+        << "set temporary option blocking_timeout = 'long'"
+        << "The option blocking_timeout takes a number of milliseconds";
     QTest::newRow("two tables changed by one update")
         << "update a, b set a.x = 1, b.y = 2 where a.k = b.k"
         << "An update can change the columns of one table only";

@@ -3,6 +3,7 @@
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
@@ -659,6 +660,43 @@ private Q_SLOTS:
         QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
                                            "null and affected_table='LOCATION'"))
                     .toInt() > 0);
+        QVERIFY(syncErrors().isEmpty());
+    }
+
+    // Another program writing to the master: the first statement that needs it waits the
+    // bound set for the session (one second here), then the run stops with a message that
+    // says so; nothing is marked, logged as a row failure or recorded in the history.
+    void aMasterLockedByAnotherProgramEndsTheRunAfterTheWait()
+    {
+        qputenv("VARROW_LOCK_WAIT", "1");
+        signIn();
+        qunsetenv("VARROW_LOCK_WAIT");
+        const int before = historyRows();
+        const QString pending =
+            remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null"));
+        auto otherProgram = m_fixture.workspace.openMaster();
+        otherProgram->exec(QStringLiteral("begin immediate"));
+        QElapsedTimer timer;
+        timer.start();
+        TransferModifiedRecords(program());
+        const qint64 waited = timer.elapsed();
+        otherProgram->rollback();
+        otherProgram.reset();
+
+        QVERIFY(m_t->state().errorOccurred);
+        QVERIFY2(waited >= 800 && waited < 4000, qPrintable(QString::number(waited)));
+        const QString said = m_t->ui.messages.value(0).text;
+        QVERIFY2(said.startsWith(QLatin1String("Another program holds a lock on a database "
+                                               "Varrow needs")),
+                 qPrintable(said));
+        QVERIFY(said.contains(
+            QLatin1String("(the database of data source \"VarrowMaster\" is locked by another "
+                          "program)")));
+        QCOMPARE(m_t->ui.messages.size(), 1);
+        QCOMPARE(historyRows(), before);
+        QCOMPARE(
+            remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+            pending);
         QVERIFY(syncErrors().isEmpty());
     }
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -57,18 +58,20 @@ class TestUnattendedSync : public QObject
         QString out, err;
     };
 
-    static Run
-    transfer(const TestWorkspace& workspace,
-             const QString& keys = QStringLiteral(
-                 "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql"))
+    static constexpr const char* ownerKeys =
+        "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql";
+
+    static Run transfer(const TestWorkspace& workspace, const QString& keys = ownerKeys,
+                        const QString& workingDirectory = testsupport::binaryDir())
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VARROW_HEADLESS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VARROW_LOCK_WAIT"), QStringLiteral("1"));
         env.insert(QStringLiteral("ODBCSYSINI"), workspace.path());
         env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(testsupport::binaryDir());
+        process.setWorkingDirectory(workingDirectory);
         process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
                       {QStringLiteral("-TRANSFER"), keys});
         Run run;
@@ -246,6 +249,103 @@ private Q_SLOTS:
         QCOMPARE(value(*m_fieldWork.openMaster(),
                        QStringLiteral("select count(*) from qel_vr_transfer_log")),
                  historyBefore);
+    }
+
+    // Runs that cannot sign in, or may not transfer, end at once with status 1 and the reason,
+    // and leave both databases as they were.
+    void runsThatCannotStartSayWhy_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("said");
+        const QString remoteFailed =
+            QStringLiteral("Login Warning: Remote database connection failed! Check "
+                           "username,password and network connection and try again... /  / ");
+        QTest::newRow("wrong password")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=Wr0ng"
+            << remoteFailed + "Invalid user ID or password\n";
+        QTest::newRow("a password that reads as driver keys")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;"
+               "RPWD=sql;Database=injected-by-password.db;NoCreat=0;X="
+            << remoteFailed + "Invalid user ID or password\n";
+        QTest::newRow("unknown data source")
+            << "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=NoSuchSource;RUID=mt;RPWD=sql"
+            << remoteFailed +
+                   "The data source \"NoSuchSource\" given for the Remote Database is not "
+                   "defined in the ODBC configuration.\n";
+        QTest::newRow("no master data source")
+            << "MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
+            << "vrw1: the command line gives no value for MDSN (write KEY=value; and RPWD=value "
+               "last)\nLogin Warning: Master database connection failed! Check "
+               "username,password and network connection and try again... /  / No data source "
+               "is given for the Master Database: choose one in the connect dialog, or name it "
+               "with MDSN= on the command line.\n";
+        QTest::newRow("a level below 4")
+            << "MDSN=VarrowMaster;MUID=ben;MPWD=ben3;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
+            << "Login Warning: Only user accounts that have a security level of at least 4 can "
+               "perform syncronizations/replications!\n";
+    }
+    void runsThatCannotStartSayWhy()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, said);
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        const QString logBefore = value(*m_fieldWork.openRemote(), log);
+        const QString injected =
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("injected-by-password.db"));
+        const Run run = transfer(m_fieldWork, keys);
+        const bool made = QFile::remove(injected);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, said);
+        QVERIFY(!made);
+        QCOMPARE(value(*m_fieldWork.openRemote(), log), logBefore);
+    }
+
+    // The master held by another writer: the run waits the bound it was given, says why it
+    // stops, and leaves the change log pending.
+    void aLockedDatabaseEndsTheRunWithStatusOne()
+    {
+        const QString pending =
+            value(*m_updates.openRemote(),
+                  QStringLiteral("select count(*) from qel_vr_log where sync_date is null"));
+        auto otherProgram = m_updates.openMaster();
+        otherProgram->exec(QStringLiteral("begin immediate"));
+        const Run run = transfer(m_updates);
+        otherProgram->rollback();
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral(
+                     "Varrow: Another program holds a lock on a database Varrow needs, and the "
+                     "wait for it has run out. Nothing was lost")),
+                 qPrintable(run.err));
+        QVERIFY(run.err.contains(QStringLiteral(
+            "(the database of data source \"VarrowMaster\" is locked by another program)")));
+        QCOMPARE(value(*m_updates.openRemote(),
+                       QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+                 pending);
+    }
+
+    // Another run (of another account, say) is working on the same Remote Database: this one
+    // is refused, as a second copy is, and changes nothing.
+    void aSecondRunOnOneRemoteDatabaseIsRefused()
+    {
+        const QString remoteFile = m_updates.report().remoteFile;
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        const QString logBefore = value(*m_updates.openRemote(), log);
+        const QString history = QStringLiteral("select count(*) from qel_vr_transfer_log");
+        const QString historyBefore = value(*m_updates.openMaster(), history);
+        QLockFile otherRun(remoteFile + QStringLiteral(".varrow.lock"));
+        QVERIFY(otherRun.tryLock(0));
+        const Run run = transfer(m_updates);
+        otherRun.unlock();
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QStringLiteral("Varrow: Another run of Varrow is working on the Remote "
+                                         "Database %1 (transferring its changes or replacing it). "
+                                         "Nothing was done; try again when it has finished.\n")
+                              .arg(remoteFile));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(value(*m_updates.openRemote(), log), logBefore);
+        QCOMPARE(value(*m_updates.openMaster(), history), historyBefore);
     }
 };
 
