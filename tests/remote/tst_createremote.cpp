@@ -189,6 +189,28 @@ private slots:
         QCOMPARE(replications(), replicated);
     }
 
+    // A backup that fails leaves the old file in place: reaching it again proves nothing, so
+    // every pass counts as failed and the change log survives.
+    void aFailedBackupIsNeverTakenForACopy()
+    {
+        const int replicated = replications();
+        auto t = m_fixture.ownerSession();
+        QVERIFY2(t, qPrintable(m_fixture.error()));
+        const QString logRows = remote(QStringLiteral("select count(*) from qel_vr_log"));
+        const QString marked = remote(QStringLiteral("select dbremote from dbconfig"));
+        t->state().masterPassword = QStringLiteral("notthepassword");
+        t->ui.script = {Answer::Yes, Answer::Yes, Answer::Ok};
+        QCOMPARE(create(*t, false), std::optional<int>(1));
+        QCOMPARE(t->program().repStatus.passNumber(), QStringLiteral("5"));
+        QVERIFY(t->program().repStatus.presentStatus().startsWith(
+            QLatin1String("Database backup failed: Invalid user ID or password")));
+        QCOMPARE(remote(QStringLiteral("select count(*) from qel_vr_log")), logRows);
+        QCOMPARE(remote(QStringLiteral("select dbremote from dbconfig")), marked);
+        QCOMPARE(replications(), replicated);
+        const QString backupLog = readFile(remoteFolder() + QStringLiteral("/vrbkup.Log"));
+        QVERIFY(!backupLog.contains(QLatin1String("notthepassword")));
+    }
+
     // A stop utility that fails (here: it finds no engine of that name) may leave the engine
     // running: nothing is replaced, the user is told, and the program ends.
     void aFailedStopReplacesNothing()
