@@ -50,6 +50,9 @@ private slots:
     void shellAndWaitCostsOneIntervalForAProgramThatEndsAtOnce()
     {
         TestProgram t;
+        // The fake clock does not wait: the events run after the sleep stand for the time a
+        // real interval gives the program to end.
+        t.ui.onYield = [] { QThread::msleep(1000); };
         int exitCode = -2;
         QCOMPARE(ShellAndWait(t.program(), QStringLiteral("true"), MinimizedFocus, 3000, &exitCode),
                  0);
