@@ -16,6 +16,8 @@ class TestAutoSync : public QObject
 
     TestWorkspace m_workspace{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly),
                               TestWorkspace::Detached};
+    TestWorkspace m_inUse{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly),
+                          TestWorkspace::Detached};
 
     struct Run
     {
@@ -23,13 +25,13 @@ class TestAutoSync : public QObject
         QString out, err;
     };
 
-    Run autosync(const QString& switchWord)
+    static Run autosync(const TestWorkspace& workspace, const QString& switchWord)
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VARROW_HEADLESS"), QStringLiteral("1"));
-        env.insert(QStringLiteral("ODBCSYSINI"), m_workspace.path());
-        env.insert(QStringLiteral("ODBCINI"), m_workspace.report().odbcIni);
+        env.insert(QStringLiteral("ODBCSYSINI"), workspace.path());
+        env.insert(QStringLiteral("ODBCINI"), workspace.report().odbcIni);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(testsupport::binaryDir());
         process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
@@ -61,7 +63,35 @@ class TestAutoSync : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(m_workspace.isValid(), qPrintable(m_workspace.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_workspace.isValid(), qPrintable(m_workspace.error()));
+        QVERIFY2(m_inUse.isValid(), qPrintable(m_inUse.error()));
+    }
+
+    // Users still listed as connected: without an answer the copy is not replaced, and the
+    // run says so with status 1; the remote keeps its change log and history.
+    void aRemoteStillInUseIsNotReplaced()
+    {
+        auto remote = m_inUse.openRemote();
+        remote->exec(QStringLiteral("insert into inuse(mtuser,machine) values('ben','BENCH-4')"));
+        const QString remoteFile = m_inUse.report().remoteFile;
+        const QString pending =
+            QStringLiteral("select count(*) from qel_vr_log where sync_date is null");
+        QVERIFY(remote->scalar(pending).toInt() > 0);
+
+        const Run run = autosync(m_inUse, QStringLiteral("-AUTOSYNC"));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QLatin1String("There Are Still Active Connections.")),
+                 qPrintable(run.err));
+        QVERIFY(run.err.contains(QLatin1String("was not replaced")));
+        remote = m_inUse.openRemote();
+        QCOMPARE(remote->scalar(QStringLiteral("select count(*) from inuse")).toInt(), 1);
+        QCOMPARE(remote->scalar(pending).toInt(), 0); // the transfer ran before
+        QCOMPARE(remote->scalar(QStringLiteral("select dbremote from dbconfig")).toInt(), 1);
+        QVERIFY(!QFileInfo::exists(QFileInfo(remoteFile).absolutePath() +
+                                   QStringLiteral("/vrbkup.Log")));
+    }
 
     void synchronisesThenReplacesTheRemote()
     {
@@ -78,7 +108,7 @@ private slots:
         const int replicated = history(QStringLiteral("Replicate"));
 
         // The switch in any letter case, with more letters behind it.
-        const Run run = autosync(QStringLiteral("-autosyncing"));
+        const Run run = autosync(m_workspace, QStringLiteral("-autosyncing"));
         QVERIFY2(run.status == 0, qPrintable(run.err));
 
         QCOMPARE(master(changed), fieldValue);
