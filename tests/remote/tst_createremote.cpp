@@ -1,6 +1,7 @@
 #include "app/PlannedOperations.h"
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
+#include "remote/EngineFolder.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
@@ -62,6 +63,17 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+    }
+
+    // The remote data source's Start key leads to the folder of the built utilities.
+    void theUtilitiesAreFoundThroughTheStartKey()
+    {
+        auto t = m_fixture.program();
+        t->state().remoteDataSource = QStringLiteral("VarrowRemote");
+        QCOMPARE(GetEngineFolder(t->program()), testsupport::binaryDir() + QLatin1Char('/'));
+        QVERIFY(!t->ui.isBusy());
+        t->state().remoteDataSource = QStringLiteral("NoSuchDataSource");
+        QCOMPARE(GetEngineFolder(t->program()), QString());
     }
 
     void usersStillConnectedCanStopIt()
