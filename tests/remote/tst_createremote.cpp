@@ -245,6 +245,44 @@ private slots:
                  qPrintable(backupLog));
         QVERIFY(t->program().repStatus.resultLine(4).contains(QLatin1String("NoSuchEngine")));
     }
+
+    // A remote user other than the schema owner: the utilities run with the administrator's
+    // login, whose password shows nowhere either.
+    void theAdministratorsPasswordStaysOnTheCommandLine()
+    {
+        qputenv("VARROW_ADMIN_USER", "qeldba");
+        qputenv("VARROW_ADMIN_PASSWORD", "dbadmin");
+        const int replicated = replications();
+        auto t = m_fixture.ownerSession();
+        QVERIFY2(t, qPrintable(m_fixture.error()));
+        t->state().remoteUser = QStringLiteral("anna");
+        t->state().remotePassword = QStringLiteral("anna4");
+        QStringList shown;
+        connect(&t->program().repStatus, &RepStatusSheet::textChanged, this,
+                [&shown](const QString&, const QString& text) { shown.append(text); });
+        t->ui.script = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Ok};
+        QCOMPARE(create(*t, false), std::optional<int>(0));
+        qunsetenv("VARROW_ADMIN_USER");
+        qunsetenv("VARROW_ADMIN_PASSWORD");
+
+        QCOMPARE(replications(), replicated + 1);
+        QCOMPARE(remote(QStringLiteral("select dbremote from dbconfig")), QStringLiteral("1"));
+        const QString backupLog = readFile(remoteFolder() + QStringLiteral("/vrbkup.Log"));
+        QVERIFY2(backupLog.contains(QLatin1String("uid=**;pwd=**")), qPrintable(backupLog));
+        QVERIFY(std::any_of(shown.begin(), shown.end(), [](const QString& text) {
+            return text.contains(QLatin1String("uid=db_auto_checkpoint;pwd=**"));
+        }));
+        const QString comments = master(QStringLiteral(
+            "select comments from qel_vr_transfer_log where rowid=(select max(rowid) from "
+            "qel_vr_transfer_log)"));
+        for (const QString& text :
+             shown + t->ui.texts() +
+                 QStringList{backupLog, comments,
+                             readFile(logFilePath(t->state(), QStringLiteral("errors.log")))})
+            QVERIFY2(!text.contains(QLatin1String("dbadmin")) &&
+                         !text.contains(QLatin1String("qeldba")),
+                     qPrintable(text));
+    }
 };
 
 VARROW_TEST_GUILESS_MAIN(TestCreateRemote)
