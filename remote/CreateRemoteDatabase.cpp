@@ -72,7 +72,8 @@ private:
 
     bool confirmed(bool firstTime);
     bool usersConnectedAllowed();
-    void keepPendingChanges();
+    // False when the change log could not be read (a lost connection, reported).
+    bool keepPendingChanges();
     UtilityCommandFacts facts() const;
     void stopEngine();
     void backUpMaster();
@@ -109,7 +110,8 @@ void Creation::run(bool& firstTime)
     ui.showWindow(Window::RepStatus);
 
     m_status.setProgressInformation(phrase(605));
-    keepPendingChanges();
+    if (!keepPendingChanges())
+        return;
     m_status.setPresentStatus(phrase(606));
     pause(1);
     m_status.setPresentStatus(phrase(607));
@@ -197,15 +199,15 @@ bool Creation::confirmed(bool firstTime)
 
 // The backup replaces the Remote Database's file, change log included: whatever the change
 // log still holds unsent is written to a file first, so no field work goes without a record.
-void Creation::keepPendingChanges()
+bool Creation::keepPendingChanges()
 {
     if (firstTimeNow(m_context))
-        return; // a copy never prepared has no change log
+        return true; // a copy never prepared has no change log
     m_statement = QStringLiteral("select * from mt.qel_vr_log where sync_date is null");
     try {
         const QStringList lines = pendingChangeLines(m_context);
         if (lines.size() <= 1)
-            return;
+            return true;
         const QString path =
             folder() + QStringLiteral("/vrpending-%1.txt")
                            .arg(m_context.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss")));
@@ -216,11 +218,14 @@ void Creation::keepPendingChanges()
                 .arg(path));
         pause(1);
     } catch (const DbError& e) {
+        // Nothing is replaced without the record of its pending changes.
         ReportError(m_context, e, Procedure, m_statement);
-        throw ProgramExit(1); // nothing is replaced without the record of its pending changes
+        return false;
     } catch (const FileFailure& failure) {
         ReportError(m_context, 75, failure.description, Procedure, m_statement);
+        return false;
     }
+    return true;
 }
 
 UtilityCommandFacts Creation::facts() const

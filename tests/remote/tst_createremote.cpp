@@ -93,6 +93,24 @@ private slots:
         QCOMPARE(remote(QStringLiteral("select count(*) from inuse")), QStringLiteral("1"));
     }
 
+    // Pending changes that cannot be read cannot be kept: nothing is replaced.
+    void aChangeLogThatCannotBeReadStopsEverything()
+    {
+        const QString logRows = remote(QStringLiteral("select count(*) from qel_vr_log"));
+        auto t = m_fixture.ownerSession();
+        QVERIFY2(t, qPrintable(m_fixture.error()));
+        m_fixture.faults().failWhen(FaultInjector::textContains("where sync_date is null"),
+                                    DbError(-141, QStringLiteral("Table not readable"), "42000"));
+        t->ui.script = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Ok};
+        const std::optional<int> exit = create(*t, false);
+        m_fixture.faults().clear();
+        QCOMPARE(exit, std::optional<int>(1));
+        QVERIFY(t->ui.texts().last().contains(QLatin1String("Table not readable")));
+        QVERIFY(t->state().remoteConnected);
+        QCOMPARE(remote(QStringLiteral("select count(*) from qel_vr_log")), logRows);
+        QVERIFY(!QFileInfo::exists(remoteFolder() + QStringLiteral("/vrbkup.Log")));
+    }
+
     void outstandingChangesAreKeptAndTheCopyIsPrepared()
     {
         const int pending =
