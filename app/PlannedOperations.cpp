@@ -1,6 +1,7 @@
 #include "app/PlannedOperations.h"
 
 #include "app/Program.h"
+#include "remote/CreateRemoteDatabase.h"
 
 void TransferNewRecords(Program&)
 {
@@ -12,9 +13,10 @@ void TransferAllRecords(Program&)
     throw NotAvailable{QStringLiteral("The merge of all records")};
 }
 
-void CreateRemoteDatabase(Program&, bool)
+// Carried by remote/: the menu, the connect dialog and AutoSync reach it through here.
+void CreateRemoteDatabase(Program& program, bool firstTime)
 {
-    throw NotAvailable{QStringLiteral("Creating a new Remote Database")};
+    CreateRemoteDatabase(program.remoteContext(), firstTime);
 }
 
 void ShowChangeLogViewer(Program&)

@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "app/RemoteDatabaseLock.h"
 #include "copy/CopyContext.h"
+#include "remote/RemoteContext.h"
 #include "session/ConnectDialogModel.h"
 #include "views/MenuModel.h"
 
@@ -48,4 +49,12 @@ public:
     ConnectDialogModel connectDialog{m_context, menus};
     MainMenu mainMenu{*this};
     ConnectCommands connectCommands{*this};
+    RepStatusSheet repStatus; // the replication status window's boxes
+
+    // The context of the creation of a Remote Database (not a conversion, so that a Program
+    // still converts to the other contexts without ambiguity).
+    const RemoteContext& remoteContext() const { return m_remote; }
+
+private:
+    RemoteContext m_remote{m_context, repStatus, menus, connectDialog};
 };

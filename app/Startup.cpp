@@ -38,7 +38,11 @@ void runAutomaticMode(Program& program)
     if (s.switchAutoSync) {
         commands.ConnectToDatabases();
         commands.AutoSync();
-        throw ProgramExit(automaticRunStatus(program));
+        // A completed re-creation ends the process itself: reaching this point means the
+        // Remote Database was not replaced (declined, or stopped before), which a scheduled
+        // run must not take for success.
+        std::fputs("vrw1: the Remote Database was not replaced\n", stderr);
+        throw ProgramExit(1);
     }
     if (s.switchTransfer) {
         commands.ConnectToDatabases();

@@ -6,6 +6,7 @@
 #include "db/OdbcConnectionFactory.h"
 #include "gui/FormAbout.h"
 #include "gui/FormConnect.h"
+#include "gui/FormRepStatus.h"
 #include "gui/FormStatistics.h"
 #include "gui/MDIFormMain.h"
 #include "gui/QtUi.h"
@@ -53,6 +54,9 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
     ui.registerWindow(Window::Statistics, [&program, &main] {
         return main.addChildWindow(new FormStatistics(program));
     });
+    ui.registerWindow(Window::RepStatus, [&program, &main] {
+        return main.addChildWindow(new FormRepStatus(program.repStatus));
+    });
 }
 
 } // namespace
@@ -91,6 +95,17 @@ int main(int argc, char** argv)
     std::unique_ptr<StatisticsProgressLog> progressLog;
     if (headless)
         progressLog = std::make_unique<StatisticsProgressLog>(program.statistics, clock);
+    // And the replication status window's steps become lines too.
+    if (headless)
+        QObject::connect(&program.repStatus, &RepStatusSheet::textChanged,
+                         [&program](const QString& box, const QString& text) {
+                             if (box != QLatin1String("Text1"))
+                                 return;
+                             const QString line =
+                                 QStringLiteral("[replication] %1 - %2\n")
+                                     .arg(program.repStatus.progressInformation(), text);
+                             std::fputs(qPrintable(line), stderr);
+                         });
 
     runGuarded([&] {
         runStartup(program, commandLine, lock);

@@ -19,7 +19,7 @@ void writeText(const QString& path, const QString& text)
 }
 
 QString dataSource(const DemoNames::DataSource& source, const QString& database,
-                   const QString& extension)
+                   const QString& extension, const QString& start)
 {
     QString section = QStringLiteral("[%1]\n").arg(source.dsn);
     const QList<QPair<QString, QString>> keys = {
@@ -38,6 +38,8 @@ QString dataSource(const DemoNames::DataSource& source, const QString& database,
     };
     for (const auto& [key, value] : keys)
         section += key + QLatin1Char('=') + value + QLatin1Char('\n');
+    if (!start.isEmpty())
+        section += QStringLiteral("Start=") + start + QLatin1Char('\n');
     return section + QLatin1Char('\n');
 }
 
@@ -57,8 +59,17 @@ void DemoOdbcFiles::write(const QString& folder, const Paths& paths)
 
     QString odbc = QStringLiteral("[ODBC Data Sources]\n%1=%3\n%2=%3\n\n")
                        .arg(DemoNames::master.dsn, DemoNames::remote.dsn, driverSection);
-    odbc += dataSource(DemoNames::master, paths.masterDatabase, paths.extension);
-    odbc += dataSource(DemoNames::remote, paths.remoteDatabase, paths.extension);
+    // The engine program a "Start" key names; the stand-in has none, but its utilities are
+    // looked for beside it.
+    const auto start = [&paths](const QString& program, const DemoNames::DataSource& source) {
+        if (paths.engineFolder.isEmpty())
+            return QString();
+        return QDir(paths.engineFolder).filePath(program) + QStringLiteral(" -n ") + source.engine;
+    };
+    odbc += dataSource(DemoNames::master, paths.masterDatabase, paths.extension,
+                       start(QStringLiteral("dbsrv"), DemoNames::master));
+    odbc += dataSource(DemoNames::remote, paths.remoteDatabase, paths.extension,
+                       start(QStringLiteral("dbeng"), DemoNames::remote));
     writeText(QDir(folder).filePath(QStringLiteral("odbc.ini")), odbc);
 }
 

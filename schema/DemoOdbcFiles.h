@@ -14,6 +14,9 @@ public:
         QString remoteDatabase;
         QString extension; // varrow_sqlext.so
         QString driver;    // the SQLite ODBC driver library
+        // Where the engine's utilities (dbstop, dbbackup) are: the "Start" key of each data
+        // source names an engine program in this folder. None when empty.
+        QString engineFolder;
     };
 
     // Writes odbcinst.ini and odbc.ini into the folder. Throws SchemaError.

@@ -204,7 +204,8 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
     }
 
     DemoOdbcFiles::write(staging.path(),
-                         {report.masterFile, report.remoteFile, report.extension, report.driver});
+                         {report.masterFile, report.remoteFile, report.extension, report.driver,
+                          QFileInfo(report.extension).absolutePath()});
     step(QStringLiteral("Moving the workspace into %1").arg(report.directory));
     replaceOutputs(staging.path(), report.directory);
     return report;

@@ -1,5 +1,6 @@
 #include "app/PlannedOperations.h"
 #include "app/StartupFunctions.h"
+#include "base/ProgramExit.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -64,13 +65,19 @@ private Q_SLOTS:
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
                                QStringLiteral("mt"), QStringLiteral("sql"));
         QVERIFY(FirstTime(t->program()) == false); // not connected yet: no answer, no first time
-        bool creationAsked = false;
+        // Declining the first-time question ends the program with nothing changed.
+        t->ui.messages.clear();
+        t->ui.script = {Answer::No};
+        std::optional<int> exitCode;
         try {
             t->program().connectCommands.ConnectToDatabases();
-        } catch (const NotAvailable& missing) {
-            creationAsked = missing.what.contains(QLatin1String("Remote Database"));
+        } catch (const ProgramExit& exit) {
+            exitCode = exit.code();
         }
-        QVERIFY(creationAsked);
+        QCOMPARE(exitCode, std::optional<int>(0));
+        QCOMPARE(t->ui.messages.size(), 1);
+        QVERIFY(t->ui.messages[0].text.startsWith(t->program().phrase(530)));
+        QCOMPARE(t->ui.messages[0].title, t->program().phrase(108));
         QVERIFY(t->state().firstTime);
         QVERIFY(FirstTime(t->program()));
     }
@@ -91,6 +98,34 @@ private Q_SLOTS:
         QVERIFY(t->program().menus.isEnabled(MenuId::mnuAllRecords));
         QVERIFY(!t->program().menus.isVisible(MenuId::mnuTransfer));
         QCOMPARE(t->program().menus.caption(MenuId::mnuAdministration), t->program().phrase(301));
+    }
+
+    // Answered yes, the first connect replaces the never-prepared copy by a prepared one and
+    // ends the program; the next connect is an ordinary one.
+    void answeredYesTheRemoteIsPrepared()
+    {
+        auto t = m_fixture.program();
+        SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        t->ui.script = {Answer::Yes, Answer::Ok};
+        std::optional<int> exitCode;
+        try {
+            t->program().connectCommands.ConnectToDatabases();
+        } catch (const ProgramExit& exit) {
+            exitCode = exit.code();
+        }
+        QCOMPARE(exitCode, std::optional<int>(0));
+        QCOMPARE(t->ui.texts().last(), t->program().phrase(524));
+        auto remote = m_fixture.workspace.openRemote();
+        QCOMPARE(remote->scalar(QStringLiteral("select count(*) from qel_vr_log")).toInt(), 0);
+        QCOMPARE(remote->scalar(QStringLiteral("select dbremote from dbconfig")).toInt(), 1);
+
+        auto next = m_fixture.program();
+        SessionFixture::typeIn(*next, QStringLiteral("mt"), QStringLiteral("sql"),
+                               QStringLiteral("mt"), QStringLiteral("sql"));
+        next->program().connectCommands.ConnectToDatabases();
+        QVERIFY(!next->state().firstTime);
+        QVERIFY(next->state().masterConnected && next->state().remoteConnected);
     }
 };
 
