@@ -10,6 +10,7 @@
 #include "sync/ChangeLog.h"
 #include "sync/LogCleanup.h"
 #include "sync/ModifiedRecordTransfer.h"
+#include "sync/NewRecordTransfer.h"
 
 namespace {
 

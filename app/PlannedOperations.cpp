@@ -2,11 +2,6 @@
 
 #include "app/Program.h"
 
-void TransferNewRecords(Program&)
-{
-    throw NotAvailable{QStringLiteral("The transfer of new records")};
-}
-
 void TransferAllRecords(Program&)
 {
     throw NotAvailable{QStringLiteral("The merge of all records")};

@@ -4,6 +4,7 @@
 #include "copy/CopyContext.h"
 #include "copy/SyncErrorLog.h"
 
+#include <QSet>
 #include <QStringList>
 
 bool droppedByDesign(const QString& action, const QString& affectedTable)
@@ -15,7 +16,18 @@ bool droppedByDesign(const QString& action, const QString& affectedTable)
            leftToTheMaster.contains(affectedTable.trimmed(), Qt::CaseInsensitive);
 }
 
-bool recordDroppedChanges(const CopyContext& context, Connection& remote)
+namespace {
+
+// The row an INS or DEL entry speaks of: table, key and second key.
+QString rowIdentity(const QStringList& values)
+{
+    return values[1].trimmed().toUpper() + QLatin1Char('\n') + values[2].trimmed().toUpper() +
+           QLatin1Char('\n') + values[3].trimmed().toUpper();
+}
+
+} // namespace
+
+bool recordDroppedChanges(const CopyContext& context, Connection& remote, const QString& condition)
 {
     const QStringList columns = {QStringLiteral("action"),
                                  QStringLiteral("affected_table"),
@@ -25,17 +37,44 @@ bool recordDroppedChanges(const CopyContext& context, Connection& remote)
                                  QStringLiteral("i4201"),
                                  QStringLiteral("mtuser"),
                                  QStringLiteral("event_date")};
+    QString query = QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
+                    QStringLiteral(" from mt.qel_vr_log where sync_date is null");
+    if (!condition.isEmpty())
+        query += QStringLiteral(" and ") + condition;
+    QList<QStringList> pending;
+    QSet<QString> inserted, deleted, deletedCalibrations;
+    auto rows = remote.openRecordset(query);
+    for (; !rows->eof(); rows->moveNext()) {
+        QStringList values;
+        for (int i = 0; i < columns.size(); ++i)
+            values.append(rows->value(i).value_or(QStringLiteral("(NULL)")));
+        const QString action = values[0].trimmed().toUpper();
+        if (action == QLatin1String("INS"))
+            inserted.insert(rowIdentity(values));
+        else if (action == QLatin1String("DEL")) {
+            deleted.insert(rowIdentity(values));
+            if (values[1].trimmed().toUpper() == QLatin1String("CALIBRATION"))
+                deletedCalibrations.insert(values[2].trimmed().toUpper());
+        }
+        pending.append(values);
+    }
+    static const QStringList calibrationParts = {
+        QStringLiteral("STANDARDS"), QStringLiteral("CALRESULTS"), QStringLiteral("RESULTS"),
+        QStringLiteral("RESULTS_RAW")};
     QString blocks;
     int unintended = 0;
-    auto rows = remote.openRecordset(QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
-                                     QStringLiteral(" from mt.qel_vr_log where sync_date is null"));
-    for (; !rows->eof(); rows->moveNext()) {
+    for (const QStringList& values : std::as_const(pending)) {
         QStringList described;
         for (int i = 0; i < columns.size(); ++i)
-            described.append(columns[i] + QLatin1Char('=') +
-                             rows->value(i).value_or(QStringLiteral("(NULL)")));
+            described.append(columns[i] + QLatin1Char('=') + values[i]);
+        const QString identity = rowIdentity(values);
+        const bool cancelled = inserted.contains(identity) && deleted.contains(identity);
+        // A calibration deleted in the field takes its standards and results with it.
+        const bool withItsCalibration = values[0].trimmed().toUpper() == QLatin1String("DEL") &&
+                                        calibrationParts.contains(values[1].trimmed().toUpper()) &&
+                                        deletedCalibrations.contains(values[2].trimmed().toUpper());
         const bool byDesign =
-            droppedByDesign(rows->value(0).value_or(QString()), rows->value(1).value_or(QString()));
+            cancelled || withItsCalibration || droppedByDesign(values[0], values[1]);
         blocks +=
             syncErrorBlock(context.clock.now(), byDesign ? DroppedByDesign : DroppedUntransferred,
                            described.join(QLatin1Char(' ')), QStringLiteral("ClearRemoteLog"));
@@ -50,4 +89,14 @@ bool recordDroppedChanges(const CopyContext& context, Connection& remote)
     }
     context.tableCopy.syncLogBlocks += unintended;
     return true;
+}
+
+bool recordMatchedToMaster(const CopyContext& context, const QString& described,
+                           const QString& procedure)
+{
+    if (appendToLog(syncErrorLogPath(context.state),
+                    syncErrorBlock(context.clock.now(), MatchedToMaster, described, procedure)))
+        return true;
+    context.tableCopy.syncLogUnwritable = true;
+    return false;
 }

@@ -161,8 +161,9 @@ void ModifiedRecordTransfer::run()
                         std::nullopt});
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(239));
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(410));
-        // The next synchronisation of this session starts its own clock.
+        // The next synchronisation of this session starts its own clock and counts.
         m_state.transferStartTime.clear();
+        m_state.newRecordTotal = 0;
     } catch (const DbError& e) {
         ReportError(m_context, e, QStringLiteral("VRW1,TransferModifiedRecords"), m_statement);
     }

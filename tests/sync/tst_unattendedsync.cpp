@@ -227,25 +227,60 @@ private Q_SLOTS:
                  QStringLiteral("1"));
     }
 
-    // New records cannot be transferred by this version yet: the run says so and leaves
-    // both databases as they were.
-    void pendingNewRecordsStopTheRunUntouched()
+    // Every kind of field work carried in one run: new rows first, then the column changes.
+    // Inserted rows reach the master marked 'VRW', the change log ends empty, one history row
+    // counts what was inserted, and a second run right after changes nothing but the history.
+    void fieldWorkIsSynchronisedWhole()
     {
-        const QString logBefore =
-            value(*m_fieldWork.openRemote(),
-                  QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log"));
-        const QString historyBefore = value(
-            *m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log"));
+        const int history = value(*m_fieldWork.openMaster(),
+                                  QStringLiteral("select count(*) from qel_vr_transfer_log"))
+                                .toInt();
+        const QString newItems = QStringLiteral(
+            "select group_concat(i4201,',') from (select i4201 from inventory where mtag in "
+            "(select xtag from qel_vr_log where action='INS' and affected_table='INVENTORY') "
+            "order by i4201)");
+        const QString carried = value(*m_fieldWork.openRemote(), newItems);
+        QVERIFY(!carried.isEmpty());
         const Run run = transfer(m_fieldWork);
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains(QStringLiteral(
-            "Varrow: The transfer of new records is not available in this version of Varrow.")));
-        QCOMPARE(value(*m_fieldWork.openRemote(),
-                       QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log")),
-                 logBefore);
-        QCOMPARE(value(*m_fieldWork.openMaster(),
-                       QStringLiteral("select count(*) from qel_vr_transfer_log")),
-                 historyBefore);
+        QVERIFY2(run.status == 0 || run.status == 2, qPrintable(run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("Data Transfer Statistics")), qPrintable(run.out));
+        QVERIFY2(!run.err.contains(QStringLiteral("not available")), qPrintable(run.err));
+        QCOMPARE(
+            value(*m_fieldWork.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
+            QStringLiteral("0"));
+
+        auto master = m_fieldWork.openMaster();
+        // Every new item is in the master under its asset number.
+        for (const QString& asset : carried.split(QLatin1Char(',')))
+            QCOMPARE(value(*master, QStringLiteral("select count(*) from inventory where "
+                                                   "i4201='%1'")
+                                        .arg(QString(asset).replace(QLatin1Char('\''),
+                                                                    QStringLiteral("''")))),
+                     QStringLiteral("1"));
+        const QString inserted = QStringLiteral(
+            "select (select count(*) from inventory where idsrc='VRW')+(select count(*) from "
+            "calibration where cdsrc='VRW')+(select count(*) from location where ldsrc='VRW')+"
+            "(select count(*) from repair where rdsrc='VRW')+(select count(*) from customers where "
+            "kdsrc='VRW')");
+        QVERIFY(value(*master, inserted).toInt() > 0);
+        QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(),
+                 history + 1);
+        QVERIFY(value(*master, QStringLiteral("select num_records from qel_vr_transfer_log where "
+                                              "rowid=(select max(rowid) from "
+                                              "qel_vr_transfer_log)"))
+                    .toInt() > 0);
+
+        const QString contents = QStringLiteral(
+            "select (select count(*) from inventory)||'/'||(select count(*) from calibration)||'/'"
+            "||(select count(*) from standards)||'/'||(select count(*) from calresults)||'/'||"
+            "(select count(*) from results)||'/'||(select count(*) from results_raw)||'/'||"
+            "(select count(*) from location)||'/'||(select count(*) from repair)||'/'||"
+            "(select count(*) from customers)||'/'||(select count(*) from valfield)||'/'||"
+            "(select count(*) from vallinkdata)");
+        const QString before = value(*master, contents);
+        const Run again = transfer(m_fieldWork);
+        QCOMPARE(again.status, 0);
+        QCOMPARE(value(*m_fieldWork.openMaster(), contents), before);
     }
 };
 
