@@ -66,9 +66,10 @@ QString clearStatement()
     return QStringLiteral("delete from mt.qel_vr_log;commit");
 }
 
-QString stampInserted(const QString& key)
+QString stampInserted(Family family, const QString& key)
 {
     return QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(key) +
+           QStringLiteral(" and affected_table=") + sqlText(affectedTable(family)) +
            QStringLiteral(" and action='INS';commit");
 }
 

@@ -37,17 +37,24 @@ bool recordDroppedChanges(const CopyContext& context, Connection& remote, const 
                                  QStringLiteral("i4201"),
                                  QStringLiteral("mtuser"),
                                  QStringLiteral("event_date")};
-    QString query = QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
-                    QStringLiteral(" from mt.qel_vr_log where sync_date is null");
-    if (!condition.isEmpty())
-        query += QStringLiteral(" and ") + condition;
-    QList<QStringList> pending;
+    const QString query = QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
+                          QStringLiteral(" from mt.qel_vr_log where sync_date is null");
+    auto read = [&](const QString& text) {
+        QList<QStringList> rows;
+        for (auto rs = remote.openRecordset(text); !rs->eof(); rs->moveNext()) {
+            QStringList values;
+            for (int i = 0; i < columns.size(); ++i)
+                values.append(rs->value(i).value_or(QStringLiteral("(NULL)")));
+            rows.append(values);
+        }
+        return rows;
+    };
+    // Pairs are found among every pending row, whatever the rows written down.
+    const QList<QStringList> everyRow = read(query);
+    const QList<QStringList> pending =
+        condition.isEmpty() ? everyRow : read(query + QStringLiteral(" and ") + condition);
     QSet<QString> inserted, deleted, deletedCalibrations;
-    auto rows = remote.openRecordset(query);
-    for (; !rows->eof(); rows->moveNext()) {
-        QStringList values;
-        for (int i = 0; i < columns.size(); ++i)
-            values.append(rows->value(i).value_or(QStringLiteral("(NULL)")));
+    for (const QStringList& values : everyRow) {
         const QString action = values[0].trimmed().toUpper();
         if (action == QLatin1String("INS"))
             inserted.insert(rowIdentity(values));
@@ -56,7 +63,6 @@ bool recordDroppedChanges(const CopyContext& context, Connection& remote, const 
             if (values[1].trimmed().toUpper() == QLatin1String("CALIBRATION"))
                 deletedCalibrations.insert(values[2].trimmed().toUpper());
         }
-        pending.append(values);
     }
     static const QStringList calibrationParts = {
         QStringLiteral("STANDARDS"), QStringLiteral("CALRESULTS"), QStringLiteral("RESULTS"),

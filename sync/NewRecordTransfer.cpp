@@ -451,9 +451,10 @@ bool NewRecordTransfer::inventoryAndDependants()
                                "left(temp_inventory.ktag,locate(temp_inventory.ktag,':'))+'%';"
                                "commit"));
         status(0, 0, 30);
-        if (!stampLoop(
-                QStringLiteral("select ktag from temp_customers"),
-                [](const QString& ktag, const QString&) { return ChangeLog::stampInserted(ktag); }))
+        if (!stampLoop(QStringLiteral("select ktag from temp_customers"),
+                       [](const QString& ktag, const QString&) {
+                           return ChangeLog::stampInserted(ChangeLog::Family::Customers, ktag);
+                       }))
             return false;
         execute(m_master, QStringLiteral("delete from temp_customers where k4601 in (select "
                                          "k4601 from ") +
@@ -614,9 +615,10 @@ bool NewRecordTransfer::insertInventory()
               mseg + QStringLiteral(".inventory"), QStringLiteral("F"), &inserted))
         return false;
     m_inserted += inserted;
-    if (!stampLoop(
-            QStringLiteral("select mtag from temp_inventory"),
-            [](const QString& mtag, const QString&) { return ChangeLog::stampInserted(mtag); }))
+    if (!stampLoop(QStringLiteral("select mtag from temp_inventory"),
+                   [](const QString& mtag, const QString&) {
+                       return ChangeLog::stampInserted(ChangeLog::Family::Inventory, mtag);
+                   }))
         return false;
     m_sheet.setNumber(insertedBox("inv"), inserted);
     status(0, 220, 30);
@@ -679,9 +681,10 @@ bool NewRecordTransfer::insertCalibration()
               mseg + QStringLiteral(".calibration"), QStringLiteral("F"), &inserted))
         return false;
     m_inserted += inserted;
-    if (!stampLoop(
-            QStringLiteral("select ctag from temp_calibration"),
-            [](const QString& ctag, const QString&) { return ChangeLog::stampInserted(ctag); }))
+    if (!stampLoop(QStringLiteral("select ctag from temp_calibration"),
+                   [](const QString& ctag, const QString&) {
+                       return ChangeLog::stampInserted(ChangeLog::Family::Calibration, ctag);
+                   }))
         return false;
     m_sheet.setNumber(insertedBox("cal"), inserted);
     status(0, 220, 50);
@@ -828,9 +831,10 @@ bool NewRecordTransfer::insertLocation()
               mseg + QStringLiteral(".location"), QStringLiteral("F"), &inserted))
         return false;
     m_inserted += inserted;
-    if (!stampLoop(
-            QStringLiteral("select ltag from temp_location"),
-            [](const QString& ltag, const QString&) { return ChangeLog::stampInserted(ltag); }))
+    if (!stampLoop(QStringLiteral("select ltag from temp_location"),
+                   [](const QString& ltag, const QString&) {
+                       return ChangeLog::stampInserted(ChangeLog::Family::Location, ltag);
+                   }))
         return false;
     m_sheet.setNumber(insertedBox("loc"), inserted);
     status(0, 220, 85);
@@ -877,9 +881,10 @@ bool NewRecordTransfer::insertRepair()
               mseg + QStringLiteral(".repair"), QStringLiteral("F"), &inserted))
         return false;
     m_inserted += inserted;
-    if (!stampLoop(
-            QStringLiteral("select rtag from temp_repair"),
-            [](const QString& rtag, const QString&) { return ChangeLog::stampInserted(rtag); }))
+    if (!stampLoop(QStringLiteral("select rtag from temp_repair"),
+                   [](const QString& rtag, const QString&) {
+                       return ChangeLog::stampInserted(ChangeLog::Family::Repair, rtag);
+                   }))
         return false;
     m_sheet.setNumber(insertedBox("rep"), inserted);
     return true;

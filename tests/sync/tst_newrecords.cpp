@@ -182,7 +182,8 @@ private Q_SLOTS:
         QCOMPARE(program().tableCopy.syncLogBlocks, 0);
         QVERIFY(!program().tableCopy.syncError);
         QVERIFY(!m_fixture.log()
-                     .textsContaining(QStringLiteral("xtag='F9''Q' and action='INS'"))
+                     .textsContaining(QStringLiteral(
+                         "xtag='F9''Q' and affected_table='INVENTORY' and action='INS'"))
                      .isEmpty());
     }
 
@@ -276,6 +277,49 @@ private Q_SLOTS:
         QVERIFY(m_fixture.log().textsContaining(QStringLiteral("temp_standards")).isEmpty());
         QCOMPARE(syncErrors().count(QStringLiteral("affected_table=STANDARDS")), 6);
         QCOMPARE(program().tableCopy.syncLogBlocks, 0);
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+    }
+
+    // A new standard kept back (the count nets a deletion of another standard out) stays
+    // pending: stamping its new calibration does not mark it as carried.
+    void aStandardKeptBackStaysPending()
+    {
+        const QString item = existingItem();
+        onRemoteUnlogged(QStringLiteral("delete from qel_vr_log where affected_table='STANDARDS'"));
+        inTheField(QStringLiteral("insert into calibration(ctag,mtag,c2301) values('F9-CALS','%1',"
+                                  "'2026-02-01');"
+                                  "insert into standards(ctag,c2430) values('F9-CALS','%1');"
+                                  "delete from standards where rowid=(select min(rowid) from "
+                                  "standards where ctag not like 'F%')")
+                       .arg(item));
+        signIn();
+        TransferNewRecords(program());
+        QCOMPARE(sheet().text(QStringLiteral("Rtotalstd")), QStringLiteral("0"));
+        QCOMPARE(masterRows(QStringLiteral("select mtag from calibration where ctag='F9-CALS'")),
+                 item);
+        QCOMPARE(entries(QStringLiteral("STANDARDS"), QStringLiteral("F9-CALS")),
+                 QStringLiteral("INS:P"));
+    }
+
+    // The clean-up that removes the items' insert entries writes each pending one down first:
+    // an item inserted and deleted again as by design, an entry without its row as a change
+    // that was not carried.
+    void pendingItemEntriesAreWrittenDownBeforeTheCleanUp()
+    {
+        inTheField(QStringLiteral("insert into inventory(mtag,i4201) values('F9-GONE','F9-G');"
+                                  "delete from inventory where mtag='F9-GONE';"
+                                  "insert into qel_vr_log(xtag,affected_table,action,event_date) "
+                                  "values('GHOST-1','INVENTORY','INS',varrow_now())"));
+        signIn();
+        program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        QVERIFY(!m_t->state().errorOccurred);
+        const QString errors = syncErrors();
+        QCOMPARE(errors.count(QStringLiteral("action=INS affected_table=INVENTORY xtag=GHOST-1")),
+                 1);
+        QCOMPARE(errors.count(QStringLiteral("action=INS affected_table=INVENTORY xtag=F9-GONE")),
+                 1);
+        QCOMPARE(program().tableCopy.syncLogBlocks, 1);
         QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
                  QStringLiteral("0"));
     }
