@@ -105,8 +105,7 @@ class TestNewRecords : public QObject
     // An item both databases hold, that no new row refers to.
     QString existingItem()
     {
-        return masterValue(QStringLiteral("select max(mtag) from inventory where mtag not like "
-                                          "'F%'"));
+        return masterValue(QStringLiteral("select min(mtag) from inventory"));
     }
 
 private Q_SLOTS:
@@ -321,6 +320,39 @@ private Q_SLOTS:
                  1);
         QCOMPARE(program().tableCopy.syncLogBlocks, 1);
         QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+    }
+
+    // With column changes pending, the new records leave the history and the purge to the
+    // modified-records transfer, whose one history row then counts both.
+    void modificationsPendingAfterTheNewRecords()
+    {
+        const QString item = existingItem();
+        inTheField(QStringLiteral("update inventory set i4202='changed in the field' where "
+                                  "mtag='%1'")
+                       .arg(item));
+        const int history = historyRows();
+        signIn();
+        TransferNewRecords(program());
+        QVERIFY(m_t->state().modifiedRecordsPending);
+        QCOMPARE(historyRows(), history);
+        QVERIFY(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
+                                           "not null and action='INS'"))
+                    .toInt() > 0);
+        const QString inserted = sheet().text(QStringLiteral("Rdumptotal"));
+        QVERIFY(inserted.toInt() > 0);
+
+        TransferModifiedRecords(program());
+        QCOMPARE(historyRows(), history + 1);
+        QCOMPARE(masterRows(QStringLiteral("select num_records,num_mods,inv_mod from "
+                                           "qel_vr_transfer_log where rowid=(select max(rowid) "
+                                           "from qel_vr_transfer_log)")),
+                 inserted + QStringLiteral("|1|1"));
+        QCOMPARE(
+            masterRows(QStringLiteral("select i4202 from inventory where mtag='%1'").arg(item)),
+            QStringLiteral("changed in the field"));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
+                                            "not null")),
                  QStringLiteral("0"));
     }
 

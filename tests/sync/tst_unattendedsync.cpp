@@ -19,6 +19,8 @@ class TestUnattendedSync : public QObject
                               TestWorkspace::Detached};
     TestWorkspace m_drops{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly),
                           TestWorkspace::Detached};
+    TestWorkspace m_inserts{TestWorkspace::small(DemoOptions::Remote::InsertsOnly),
+                            TestWorkspace::Detached};
 
     // Both change logs and the history, as short text: what a refused run must not change.
     static QString logsAndHistory(const TestWorkspace& workspace)
@@ -91,6 +93,7 @@ private Q_SLOTS:
         QVERIFY2(m_updates.isValid(), qPrintable(m_updates.error()));
         QVERIFY2(m_fieldWork.isValid(), qPrintable(m_fieldWork.error()));
         QVERIFY2(m_drops.isValid(), qPrintable(m_drops.error()));
+        QVERIFY2(m_inserts.isValid(), qPrintable(m_inserts.error()));
         // Second names for both databases, as a careless set-up might define them.
         QFile ini(m_fieldWork.report().odbcIni);
         QVERIFY(ini.open(QIODevice::ReadOnly));
@@ -225,6 +228,28 @@ private Q_SLOTS:
         QCOMPARE(value(*m_updates.openRemote(),
                        QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
                  QStringLiteral("1"));
+    }
+
+    // A new row the master refuses goes to syncerr.log and the run says so in its status; its
+    // entry is stamped, as the insertion was tried.
+    void aRefusedNewRowEndsWithStatusTwo()
+    {
+        m_inserts.openMaster()->exec(
+            QStringLiteral("create trigger refuse before insert on repair "
+                           "begin select raise(abort, 'refused by the master'); end"));
+        const Run run = transfer(m_inserts);
+        QCOMPARE(run.status, 2);
+        QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("refused by the master")));
+        QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("CopyToDestTable")));
+        QCOMPARE(value(*m_inserts.openMaster(),
+                       QStringLiteral("select count(*) from repair where rdsrc='VRW'")),
+                 QStringLiteral("0"));
+        QCOMPARE(value(*m_inserts.openRemote(),
+                       QStringLiteral("select count(*) from qel_vr_log where "
+                                      "affected_table='REPAIR' and sync_date is null and xtag in "
+                                      "(select rtag from repair where mtag in (select mtag from "
+                                      "inventory))")),
+                 QStringLiteral("0"));
     }
 
     // Every kind of field work carried in one run: new rows first, then the column changes.
