@@ -4,6 +4,7 @@
 #include "tests/support/TestMain.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
 
 // The transfer of new records on a demo workspace whose remote holds new rows only, with the
@@ -457,6 +458,40 @@ private Q_SLOTS:
                                             "where sync_date is null and action='INS' and "
                                             "affected_table='INVENTORY') or mtag in"))
                      .isEmpty());
+        // Each dependant is gathered by its own insert entries, as the dialect writes them.
+        auto endsOneText = [&texts](const QString& end) {
+            int found = 0;
+            for (const QString& text : texts)
+                found += text.endsWith(end) ? 1 : 0;
+            return found;
+        };
+        for (const char* table : {"STANDARDS", "CALRESULTS", "RESULTS", "RESULTS_RAW"})
+            QCOMPARE(endsOneText(QStringLiteral(" where ctag in (select xtag from mt.qel_vr_log "
+                                                "where sync_date is null and action='INS' and  "
+                                                "affected_table='%1')")
+                                     .arg(QLatin1String(table))),
+                     1);
+        for (const auto& [key, table] :
+             {std::pair{"ctag", "CALIBRATION"}, std::pair{"ltag", "LOCATION"},
+              std::pair{"rtag", "REPAIR"}})
+            QCOMPARE(endsOneText(QStringLiteral(" where %1 in (select xtag from mt.qel_vr_log "
+                                                "where sync_date is null and action='INS' and "
+                                                "affected_table='%2')")
+                                     .arg(QLatin1String(key), QLatin1String(table))),
+                     1);
+        QVERIFY(
+            !texts
+                 .filter(QRegularExpression(QStringLiteral(
+                     "^update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag='[^']+' and "
+                     "xtag_additional='[^']+' and affected_table='RESULTS_RAW' and "
+                     "action='INS';commit$")))
+                 .isEmpty());
+        QVERIFY(
+            !texts
+                 .filter(QRegularExpression(QStringLiteral(
+                     "^update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag='[^']+' and "
+                     "xtag_additional='[^']+' and action in \\('INS','DEL'\\);commit$")))
+                 .isEmpty());
         QVERIFY(!texts.filter(QStringLiteral("insert into mt.qel_vr_transfer_log(")).isEmpty());
         QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
                  QStringLiteral("0"));
