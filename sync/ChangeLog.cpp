@@ -73,10 +73,11 @@ QString stampInserted(Family family, const QString& key)
            QStringLiteral(" and action='INS';commit");
 }
 
-QString stampPair(const QString& ctag, const QString& secondKey)
+QString stampPair(Family family, const QString& ctag, const QString& secondKey)
 {
     return QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(ctag) +
            QStringLiteral(" and xtag_additional=") + sqlText(secondKey) +
+           QStringLiteral(" and affected_table=") + sqlText(affectedTable(family)) +
            QStringLiteral(" and action in ('INS','DEL');commit");
 }
 

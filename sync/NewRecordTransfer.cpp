@@ -86,7 +86,8 @@ private:
     QString countedBox(const char* suffix) const;
     QString insertedBox(const char* suffix) const;
     bool masterUserIsOwner() const;
-    bool recordMatched(const QString& select, const QString& affectedTables, const char* what);
+    bool recordMatched(const QString& select, const QString& affectedTables, const char* what,
+                       const QString& underAnotherKey = QString());
     bool lost() const { return m_state.errorOccurred; }
 
     CopyContext m_context;
@@ -199,32 +200,47 @@ bool NewRecordTransfer::masterUserIsOwner() const
 }
 
 // A new row that the Master Database already holds (an item by its asset number, a customer
-// by its customer number, a calibration, location or repair found by the confirm functions)
-// is not inserted: its entry is done. The match is written to syncerr.log as handled work, not
-// a failure, and then the entry is stamped; a match that cannot be written keeps its entry
-// pending. select lists, on the Master Database, the remote key and the master's key of each
-// such row; entries of affectedTables (a comma-separated list of quoted names) with that key
-// are stamped.
+// by its customer number, a calibration, location or repair found by the confirm functions, a
+// result by its whole key) is not inserted: its entry is done. The match is written to
+// syncerr.log as handled work, not a failure, and then the entry is stamped; a match that
+// cannot be written keeps its entry pending. select lists, on the Master Database, the remote
+// key, the master's key and (for two-part keys) the second key of each such row; entries of
+// affectedTables (quoted names, comma-separated) with that key are stamped, and those of
+// underAnotherKey too when the master holds the row under another key: a calibration of the
+// master's own takes its results with it, while one an interrupted run inserted under the same
+// key has its results carried.
 bool NewRecordTransfer::recordMatched(const QString& select, const QString& affectedTables,
-                                      const char* what)
+                                      const char* what, const QString& underAnotherKey)
 {
     m_statement = select;
     m_master.setCommandText(select);
-    QList<std::pair<QString, QString>> matched;
+    struct Match
+    {
+        QString key, masterKey, secondKey;
+    };
+    QList<Match> matched;
     for (auto rs = m_master.open(CursorType::Static); !rs->eof(); rs->moveNext())
-        matched.append({rs->value(0).value_or(QString()).trimmed(),
-                        rs->value(1).value_or(QString()).trimmed()});
-    for (const auto& [key, masterKey] : std::as_const(matched)) {
-        const QString condition =
-            QStringLiteral(" where sync_date is null and affected_table in (") + affectedTables +
-            QStringLiteral(") and action='INS' and xtag=") + sqlText(key);
+        matched.append(
+            {rs->value(0).value_or(QString()).trimmed(), rs->value(1).value_or(QString()).trimmed(),
+             rs->fieldCount() > 2 ? rs->value(2).value_or(QString()).trimmed() : QString()});
+    for (const Match& match : std::as_const(matched)) {
+        QString tables = affectedTables;
+        if (!underAnotherKey.isEmpty() && match.key.compare(match.masterKey, Qt::CaseInsensitive))
+            tables += QLatin1Char(',') + underAnotherKey;
+        QString condition = QStringLiteral(" where sync_date is null and affected_table in (") +
+                            tables + QStringLiteral(") and action='INS' and xtag=") +
+                            sqlText(match.key);
+        QString described = QLatin1String(what) + QLatin1Char(' ') + match.key;
+        if (!match.secondKey.isEmpty()) {
+            condition += QStringLiteral(" and xtag_additional=") + sqlText(match.secondKey);
+            described += QLatin1Char('/') + match.secondKey;
+        }
         if (countOf(m_remote,
                     QStringLiteral("select count(xtag) from mt.qel_vr_log") + condition) == 0)
             continue;
-        if (!recordMatchedToMaster(m_context,
-                                   QLatin1String(what) + QLatin1Char(' ') + key +
-                                       QStringLiteral(" is the master's ") + masterKey,
-                                   QStringLiteral("TransferNewRecords")))
+        if (!recordMatchedToMaster(
+                m_context, described + QStringLiteral(" is the master's ") + match.masterKey,
+                QStringLiteral("TransferNewRecords")))
             continue;
         execute(m_remote, QStringLiteral("update mt.qel_vr_log set sync_date=now(*)") + condition +
                               QStringLiteral(";commit"));
@@ -644,7 +660,6 @@ bool NewRecordTransfer::insertCalibration()
         m_sheet.setText(insertedBox("cal"), QStringLiteral("0"));
         return true;
     }
-    // A calibration the master holds under another key takes its results with it.
     if (!recordMatched(
             QStringLiteral("select temp_calibration.ctag,") + mseg +
                 QStringLiteral(".calibration.ctag from temp_calibration,") + mseg +
@@ -656,7 +671,8 @@ bool NewRecordTransfer::insertCalibration()
                            QStringLiteral(".calibration.mtag")
                      : QStringLiteral("temp_calibration.ctag=") + mseg +
                            QStringLiteral(".calibration.ctag")),
-            QStringLiteral("'CALIBRATION','RESULTS','RESULTS_RAW'"), "calibration"))
+            QStringLiteral("'CALIBRATION'"), "calibration",
+            QStringLiteral("'RESULTS','RESULTS_RAW'")))
         return false;
     if (masterUserIsOwner())
         execute(m_master, QStringLiteral("delete from temp_calibration where "
@@ -711,7 +727,7 @@ bool NewRecordTransfer::insertStandards()
     m_sheet.setNumber(insertedBox("std"), count);
     if (!stampLoop(QStringLiteral("select ctag,c2430 from temp_standards"),
                    [](const QString& ctag, const QString& c2430) {
-                       return ChangeLog::stampPair(ctag, c2430);
+                       return ChangeLog::stampPair(ChangeLog::Family::Standards, ctag, c2430);
                    }))
         return false;
     status(0, 228, 60);
@@ -739,7 +755,7 @@ bool NewRecordTransfer::insertCalResults()
     m_sheet.setNumber(insertedBox("crs"), count);
     if (!stampLoop(QStringLiteral("select ctag,c2502 from temp_calresults"),
                    [](const QString& ctag, const QString& c2502) {
-                       return ChangeLog::stampPair(ctag, c2502);
+                       return ChangeLog::stampPair(ChangeLog::Family::CalResults, ctag, c2502);
                    }))
         return false;
     status(0, 229, 65);
@@ -756,18 +772,26 @@ bool NewRecordTransfer::insertResults(bool raw)
     }
     const QString table = raw ? QStringLiteral("results_raw") : QStringLiteral("results");
     const QString temp = QStringLiteral("temp_") + table;
-    if (raw)
-        execute(m_master, QStringLiteral("delete from temp_results_raw where ctag in (select ctag "
-                                         "from ") +
-                              mseg + QStringLiteral(".results_raw);commit"));
-    else
-        execute(m_master,
-                QStringLiteral("delete from temp_results where ctag in (select ctag from ") + mseg +
-                    QStringLiteral(".results)and row_num in (select row_num from ") + mseg +
-                    QStringLiteral(".results);commit"));
+    // A result row the master holds already (one an interrupted run inserted) is matched by
+    // its whole key and its entry done. The results carried are those of calibrations carried
+    // in this run or held by the master under the same key; the others stay pending.
+    const QString sameRow = QStringLiteral(" where ") + mseg + QLatin1Char('.') + table +
+                            QStringLiteral(".ctag=") + temp + QStringLiteral(".ctag and ") + mseg +
+                            QLatin1Char('.') + table + QStringLiteral(".row_num=") + temp +
+                            QStringLiteral(".row_num");
+    if (!recordMatched(QStringLiteral("select ") + temp + QStringLiteral(".ctag,") + temp +
+                           QStringLiteral(".ctag,") + temp + QStringLiteral(".row_num from ") +
+                           temp + QLatin1Char(',') + mseg + QLatin1Char('.') + table + sameRow,
+                       raw ? QStringLiteral("'RESULTS_RAW'") : QStringLiteral("'RESULTS'"),
+                       raw ? "raw result" : "full result"))
+        return false;
     execute(m_master, QStringLiteral("delete from ") + temp +
-                          QStringLiteral(" where ctag not in (select ctag from "
-                                         "temp_calibration);commit"));
+                          QStringLiteral(" where exists(select 1 from ") + mseg + QLatin1Char('.') +
+                          table + sameRow + QStringLiteral(");commit"));
+    execute(m_master, QStringLiteral("delete from ") + temp +
+                          QStringLiteral(" where ctag not in (select ctag from temp_calibration) "
+                                         "and ctag not in (select ctag from ") +
+                          mseg + QStringLiteral(".calibration);commit"));
     trace(raw ? QStringLiteral("Add raw results to main database")
               : QStringLiteral("Add full results to main database"));
     long inserted = 0;

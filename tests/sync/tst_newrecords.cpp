@@ -217,8 +217,9 @@ private Q_SLOTS:
                  QStringLiteral("0"));
     }
 
-    // Results of a calibration the master holds, with no new calibration counted, stay
-    // pending instead of ending the run; a schema before version 7 leaves results alone.
+    // With no new calibration counted, a new result of a calibration the master holds is
+    // carried and one of a calibration the master lacks stays pending; neither ends the run.
+    // A schema before version 7 leaves results alone.
     void resultsWithoutNewCalibrations_data()
     {
         QTest::addColumn<QString>("version");
@@ -238,19 +239,23 @@ private Q_SLOTS:
             QStringLiteral("update dbconfig set version='%1';delete from qel_vr_log where "
                            "affected_table in ('CALIBRATION','RESULTS','RESULTS_RAW')")
                 .arg(version));
-        inTheField(
-            QStringLiteral("insert into results(ctag,row_num) values('%1',901)").arg(calibration));
+        inTheField(QStringLiteral("insert into results(ctag,row_num) values('%1',901),"
+                                  "('NOCAL',902)")
+                       .arg(calibration));
         signIn();
         sheet().show();
         sheet().setText(QStringLiteral("Rtotalfrs"), QStringLiteral("7"));
         TransferNewRecords(program());
         QVERIFY(!m_t->state().errorOccurred);
         QCOMPARE(sheet().text(QStringLiteral("Rtotalfrs")),
-                 counted ? QStringLiteral("1") : QStringLiteral("7"));
-        QCOMPARE(masterValue(QStringLiteral("select count(*) from results where row_num=901")),
-                 QStringLiteral("0"));
-        QCOMPARE(entries(QStringLiteral("RESULTS"), calibration), QStringLiteral("INS:P"));
-        QCOMPARE(sheet().text(QStringLiteral("Rinvnumber")).toInt() > 0, true);
+                 counted ? QStringLiteral("2") : QStringLiteral("7"));
+        QCOMPARE(masterRows(QStringLiteral("select ctag from results where row_num in (901,902)")),
+                 counted ? calibration : QString());
+        QCOMPARE(entries(QStringLiteral("RESULTS"), calibration),
+                 counted ? QString() : QStringLiteral("INS:P"));
+        QCOMPARE(entries(QStringLiteral("RESULTS"), QStringLiteral("NOCAL")),
+                 QStringLiteral("INS:P"));
+        QVERIFY(sheet().text(QStringLiteral("Rinvnumber")).toInt() > 0);
     }
 
     // Three standards inserted and deleted again count 0 and gather nothing; their entries
@@ -490,7 +495,8 @@ private Q_SLOTS:
             !texts
                  .filter(QRegularExpression(QStringLiteral(
                      "^update mt\\.qel_vr_log set sync_date=now\\(\\*\\) where xtag='[^']+' and "
-                     "xtag_additional='[^']+' and action in \\('INS','DEL'\\);commit$")))
+                     "xtag_additional='[^']+' and affected_table='CALRESULTS' and action in "
+                     "\\('INS','DEL'\\);commit$")))
                  .isEmpty());
         QVERIFY(!texts.filter(QStringLiteral("insert into mt.qel_vr_transfer_log(")).isEmpty());
         QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
