@@ -81,6 +81,8 @@ private:
               long* inserted = nullptr);
     bool stampLoop(const QString& select,
                    const std::function<QString(const QString&, const QString&)>& stamp);
+    bool dropPresentRows(const QString& table, const QString& secondKey, const char* affected,
+                         const char* what);
     void correctCount(const QString& query, const char* suffix);
     double counted(const char* suffix) const;
     QString countedBox(const char* suffix) const;
@@ -245,6 +247,30 @@ bool NewRecordTransfer::recordMatched(const QString& select, const QString& affe
         execute(m_remote, QStringLiteral("update mt.qel_vr_log set sync_date=now(*)") + condition +
                               QStringLiteral(";commit"));
     }
+    return !lost();
+}
+
+// Drops from temp_<table> the rows of a two-part key (ctag and secondKey) that the Master
+// Database holds already, matched by their whole key: their entries are done. A new row of a
+// calibration that has other rows in the master is carried, and a table an interrupted run
+// filled in part is completed.
+bool NewRecordTransfer::dropPresentRows(const QString& table, const QString& secondKey,
+                                        const char* affected, const char* what)
+{
+    const QString mseg = m_state.masterUserSegregate;
+    const QString temp = QStringLiteral("temp_") + table;
+    const QString master = mseg + QLatin1Char('.') + table;
+    const QString sameRow = QStringLiteral(" where ") + master + QStringLiteral(".ctag=") + temp +
+                            QStringLiteral(".ctag and ") + master + QLatin1Char('.') + secondKey +
+                            QLatin1Char('=') + temp + QLatin1Char('.') + secondKey;
+    if (!recordMatched(QStringLiteral("select ") + temp + QStringLiteral(".ctag,") + temp +
+                           QStringLiteral(".ctag,") + temp + QLatin1Char('.') + secondKey +
+                           QStringLiteral(" from ") + temp + QLatin1Char(',') + master + sameRow,
+                       QStringLiteral("'") + QLatin1String(affected) + QLatin1Char('\''), what))
+        return false;
+    execute(m_master, QStringLiteral("delete from ") + temp +
+                          QStringLiteral(" where exists(select 1 from ") + master + sameRow +
+                          QStringLiteral(");commit"));
     return !lost();
 }
 
@@ -715,9 +741,9 @@ bool NewRecordTransfer::insertStandards()
         m_sheet.setText(insertedBox("std"), QStringLiteral("0"));
         return true;
     }
-    execute(m_master,
-            QStringLiteral("delete from temp_standards where ctag in (select ctag from ") + mseg +
-                QStringLiteral(".standards);commit"));
+    if (!dropPresentRows(QStringLiteral("standards"), QStringLiteral("c2430"), "STANDARDS",
+                         "standard"))
+        return false;
     trace(QStringLiteral("Add standards used to master database"));
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QStringLiteral("Standards")) +
                   QStringLiteral(" from temp_standards"),
@@ -742,9 +768,9 @@ bool NewRecordTransfer::insertCalResults()
         m_sheet.setText(insertedBox("crs"), QStringLiteral("0"));
         return true;
     }
-    execute(m_master,
-            QStringLiteral("delete from temp_calresults where ctag in (select ctag from ") + mseg +
-                QStringLiteral(".calresults);commit"));
+    if (!dropPresentRows(QStringLiteral("calresults"), QStringLiteral("c2502"), "CALRESULTS",
+                         "calibration result"))
+        return false;
     trace(QStringLiteral("Add calibration results to main database"));
     if (!copy(QStringLiteral("select ") +
                   CreateSelectList(m_context, QStringLiteral("Calresults")) +
@@ -772,22 +798,11 @@ bool NewRecordTransfer::insertResults(bool raw)
     }
     const QString table = raw ? QStringLiteral("results_raw") : QStringLiteral("results");
     const QString temp = QStringLiteral("temp_") + table;
-    // A result row the master holds already (one an interrupted run inserted) is matched by
-    // its whole key and its entry done. The results carried are those of calibrations carried
-    // in this run or held by the master under the same key; the others stay pending.
-    const QString sameRow = QStringLiteral(" where ") + mseg + QLatin1Char('.') + table +
-                            QStringLiteral(".ctag=") + temp + QStringLiteral(".ctag and ") + mseg +
-                            QLatin1Char('.') + table + QStringLiteral(".row_num=") + temp +
-                            QStringLiteral(".row_num");
-    if (!recordMatched(QStringLiteral("select ") + temp + QStringLiteral(".ctag,") + temp +
-                           QStringLiteral(".ctag,") + temp + QStringLiteral(".row_num from ") +
-                           temp + QLatin1Char(',') + mseg + QLatin1Char('.') + table + sameRow,
-                       raw ? QStringLiteral("'RESULTS_RAW'") : QStringLiteral("'RESULTS'"),
-                       raw ? "raw result" : "full result"))
+    // The results carried are those of calibrations carried in this run or held by the
+    // master under the same key (one an interrupted run inserted); the others stay pending.
+    if (!dropPresentRows(table, QStringLiteral("row_num"), raw ? "RESULTS_RAW" : "RESULTS",
+                         raw ? "raw result" : "full result"))
         return false;
-    execute(m_master, QStringLiteral("delete from ") + temp +
-                          QStringLiteral(" where exists(select 1 from ") + mseg + QLatin1Char('.') +
-                          table + sameRow + QStringLiteral(");commit"));
     execute(m_master, QStringLiteral("delete from ") + temp +
                           QStringLiteral(" where ctag not in (select ctag from temp_calibration) "
                                          "and ctag not in (select ctag from ") +

@@ -430,6 +430,69 @@ private Q_SLOTS:
             inserted);
     }
 
+    // Wherever a connection is lost, the next run finishes the work: the master ends with what
+    // one uninterrupted run leaves, the change log empty and one history row.
+    void aRunLostAnywhereEndsAsAnUninterruptedRun_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("dataSource");
+        QTest::addColumn<int>("skip");
+        QTest::newRow("inserting items") << "insert into MT.inventory"
+                                         << "VarrowMaster" << 2;
+        QTest::newRow("inserting calibrations") << "insert into MT.calibration"
+                                                << "VarrowMaster" << 4;
+        QTest::newRow("inserting calibration results") << "insert into MT.calresults"
+                                                       << "VarrowMaster" << 10;
+        QTest::newRow("inserting raw results") << "insert into MT.results_raw"
+                                               << "VarrowMaster" << 3;
+        QTest::newRow("stamping calibrations") << "affected_table='CALIBRATION' and action='INS'"
+                                               << "VarrowRemote" << 3;
+        QTest::newRow("stamping calibration results") << "affected_table='CALRESULTS' and action in"
+                                                      << "VarrowRemote" << 5;
+        QTest::newRow("stamping full results") << "affected_table='RESULTS' and action='INS'"
+                                               << "VarrowRemote" << 2;
+    }
+    void aRunLostAnywhereEndsAsAnUninterruptedRun()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, dataSource);
+        QFETCH(int, skip);
+        const QString contents = QStringLiteral(
+            "select (select count(*) from inventory)||'/'||(select count(*) from calibration)||'/'"
+            "||(select count(*) from standards)||'/'||(select count(*) from calresults)||'/'||"
+            "(select count(*) from results)||'/'||(select count(*) from results_raw)||'/'||"
+            "(select count(*) from location)||'/'||(select count(*) from repair)||'/'||"
+            "(select count(*) from customers)||'/'||(select count(*) from calibration where "
+            "mtag is null)");
+        const int history = historyRows();
+        signIn();
+        program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        const QString uninterrupted = masterValue(contents);
+        m_t.reset();
+        init();
+
+        auto& fault =
+            m_fixture.faults()
+                .failWhen(FaultInjector::textContains(statement), FaultInjector::lostConnection())
+                .onlyOn(dataSource);
+        fault.skip = skip;
+        fault.times = 1;
+        fault.dropConnection = true;
+        signIn();
+        program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        QVERIFY(m_t->state().errorOccurred);
+        QCOMPARE(historyRows(), history);
+
+        signIn();
+        program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        QVERIFY(!m_t->state().errorOccurred);
+        QCOMPARE(masterValue(contents), uninterrupted);
+        QCOMPARE(remoteValue(QStringLiteral("select count(*) from qel_vr_log")),
+                 QStringLiteral("0"));
+        QCOMPARE(historyRows(), history + 1);
+        QCOMPARE(program().tableCopy.syncLogBlocks, 0);
+    }
+
     // The statements are sent as the field engine's dialect writes them.
     void statementTexts()
     {
