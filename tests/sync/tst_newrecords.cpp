@@ -497,7 +497,12 @@ private Q_SLOTS:
     void statementTexts()
     {
         signIn();
+        m_t->state().switchDebugging = true;
         TransferNewRecords(program());
+        // Under DEBUGGING the trace box names the transfer's step and the copy in progress.
+        QCOMPARE(sheet().text(QStringLiteral("Text_debugs")),
+                 QStringLiteral("TransferNewRecords - Add NEW Repair records to Repair table\r\n"
+                                "CopyToDestTable - MT.repair from F\r\n    Completed"));
         const QStringList texts = m_fixture.log().texts();
         for (const char* expected :
              {"select count(xtag) from mt.qel_vr_log where sync_date is null and action='INS' "
