@@ -10,6 +10,7 @@
 #include "session/SchemaOwner.h"
 #include "session/Sessions.h"
 #include "sync/ModifiedRecordTransfer.h"
+#include "sync/NewRecordTransfer.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "sync/ChangeLog.h"
 #include "sync/LogCleanup.h"
 #include "sync/ModifiedRecordTransfer.h"
+#include "sync/NewRecordTransfer.h"
 
 namespace {
 

@@ -3,11 +3,6 @@
 #include "app/Program.h"
 #include "remote/CreateRemoteDatabase.h"
 
-void TransferNewRecords(Program&)
-{
-    throw NotAvailable{QStringLiteral("The transfer of new records")};
-}
-
 void TransferAllRecords(Program&)
 {
     throw NotAvailable{QStringLiteral("The merge of all records")};

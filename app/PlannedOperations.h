@@ -13,7 +13,6 @@ struct NotAvailable
     QString what;
 };
 
-void TransferNewRecords(Program& program);
 void TransferAllRecords(Program& program);
 void CreateRemoteDatabase(Program& program, bool firstTime);
 void ShowChangeLogViewer(Program& program);

@@ -8,6 +8,7 @@
 #include "base/ProgramExit.h"
 #include "copy/TempTables.h"
 #include "sync/ModifiedRecordTransfer.h"
+#include "sync/NewRecordTransfer.h"
 
 #include <QDir>
 #include <cstdio>

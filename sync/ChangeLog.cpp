@@ -66,16 +66,18 @@ QString clearStatement()
     return QStringLiteral("delete from mt.qel_vr_log;commit");
 }
 
-QString stampInserted(const QString& key)
+QString stampInserted(Family family, const QString& key)
 {
     return QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(key) +
+           QStringLiteral(" and affected_table=") + sqlText(affectedTable(family)) +
            QStringLiteral(" and action='INS';commit");
 }
 
-QString stampPair(const QString& ctag, const QString& secondKey)
+QString stampPair(Family family, const QString& ctag, const QString& secondKey)
 {
     return QStringLiteral("update mt.qel_vr_log set sync_date=now(*) where xtag=") + sqlText(ctag) +
            QStringLiteral(" and xtag_additional=") + sqlText(secondKey) +
+           QStringLiteral(" and affected_table=") + sqlText(affectedTable(family)) +
            QStringLiteral(" and action in ('INS','DEL');commit");
 }
 

@@ -43,10 +43,13 @@ QString historyCountQuery(const QString& hostName);
 // Empties a change log; sent to either database.
 QString clearStatement();
 
-// Stamps the INS entry of a row of a single-key table as carried.
-QString stampInserted(const QString& key);
-// Stamps INS and DEL entries of a two-part key (standards, calibration results).
-QString stampPair(const QString& ctag, const QString& secondKey);
+// Stamps the INS entry of a row of a single-key table as carried. Only that table's entry:
+// a calibration shares its key with the entries of its standards and results, which are
+// carried (or kept back) on their own.
+QString stampInserted(Family family, const QString& key);
+// Stamps INS and DEL entries of a two-part key (standards, calibration results) of that table
+// only: a calibration result's key (ctag, test point) reads like a result row's (ctag, row).
+QString stampPair(Family family, const QString& ctag, const QString& secondKey);
 // Stamps the INS entry of a full or raw result row (family Results or ResultsRaw).
 QString stampResult(Family family, const QString& ctag, const QString& rowNumber);
 

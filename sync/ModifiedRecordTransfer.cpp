@@ -8,6 +8,7 @@
 #include "db/Command.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
+#include "sync/DroppedChanges.h"
 #include "sync/LogCleanup.h"
 #include "sync/ModifiedRecordFamilies.h"
 #include "sync/TransferHistory.h"
@@ -136,10 +137,16 @@ void ModifiedRecordTransfer::run()
             recordRun();
 
         // Marked rows go; so do the inventory's insert entries, which the new-record
-        // transfer has dealt with by now.
-        m_statement = QStringLiteral(
-            "delete from mt.qel_vr_log where sync_date is not null;commit;"
-            "delete from mt.qel_vr_log where affected_table='inventory' and action='INS';commit");
+        // transfer has dealt with by now. One still pending is written to syncerr.log first;
+        // when that cannot be written it stays.
+        const bool itemsWrittenDown =
+            recordDroppedChanges(m_context, userConnection(m_context, Side::Remote),
+                                 QStringLiteral("affected_table='INVENTORY' and action='INS'"));
+        m_statement =
+            QStringLiteral("delete from mt.qel_vr_log where sync_date is not null;commit");
+        if (itemsWrittenDown)
+            m_statement += QStringLiteral(";delete from mt.qel_vr_log where "
+                                          "affected_table='inventory' and action='INS';commit");
         m_remote.setCommandText(m_statement);
         m_remote.execute();
 
@@ -167,8 +174,9 @@ void ModifiedRecordTransfer::run()
                         std::nullopt});
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(239));
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(410));
-        // The next synchronisation of this session starts its own clock.
+        // The next synchronisation of this session starts its own clock and counts.
         m_state.transferStartTime.clear();
+        m_state.newRecordTotal = 0;
     } catch (const DbError& e) {
         ReportError(m_context, e, QStringLiteral("VRW1,TransferModifiedRecords"), m_statement);
     }

@@ -20,6 +20,8 @@ class TestUnattendedSync : public QObject
                               TestWorkspace::Detached};
     TestWorkspace m_drops{TestWorkspace::small(DemoOptions::Remote::UpdatesOnly),
                           TestWorkspace::Detached};
+    TestWorkspace m_inserts{TestWorkspace::small(DemoOptions::Remote::InsertsOnly),
+                            TestWorkspace::Detached};
 
     // Both change logs and the history, as short text: what a refused run must not change.
     static QString logsAndHistory(const TestWorkspace& workspace)
@@ -94,6 +96,7 @@ private Q_SLOTS:
         QVERIFY2(m_updates.isValid(), qPrintable(m_updates.error()));
         QVERIFY2(m_fieldWork.isValid(), qPrintable(m_fieldWork.error()));
         QVERIFY2(m_drops.isValid(), qPrintable(m_drops.error()));
+        QVERIFY2(m_inserts.isValid(), qPrintable(m_inserts.error()));
         // Second names for both databases, as a careless set-up might define them.
         QFile ini(m_fieldWork.report().odbcIni);
         QVERIFY(ini.open(QIODevice::ReadOnly));
@@ -161,8 +164,9 @@ private Q_SLOTS:
                  QStringLiteral("0"));
 
         changeAnItem(m_drops, QStringLiteral("insert into qel_vr_log(xtag,xtag_additional,"
-                                             "affected_table,action,event_date) values('CA-1',"
-                                             "'MT-1','STANDARDS','DEL',varrow_now())"));
+                                             "affected_table,affected_column,action,event_date) "
+                                             "values('CA-1','1','RESULTS','f2605','UPD',"
+                                             "varrow_now());update dbconfig set version='6.5.0'"));
         run = transfer(m_drops);
         QCOMPARE(run.status, 2);
         QCOMPARE(syncErrors(m_drops).count(
@@ -174,8 +178,9 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(syncerr));
         QVERIFY(QDir().mkdir(syncerr)); // a file that cannot be written, even by root
         changeAnItem(m_drops, QStringLiteral("insert into qel_vr_log(xtag,xtag_additional,"
-                                             "affected_table,action,event_date) values('CA-2',"
-                                             "'MT-2','STANDARDS','DEL',varrow_now())"));
+                                             "affected_table,affected_column,action,event_date) "
+                                             "values('CA-2','1','RESULTS','f2605','UPD',"
+                                             "varrow_now())"));
         run = transfer(m_drops);
         QVERIFY(QDir().rmdir(syncerr));
         QCOMPARE(run.status, 2);
@@ -230,25 +235,82 @@ private Q_SLOTS:
                  QStringLiteral("1"));
     }
 
-    // New records cannot be transferred by this version yet: the run says so and leaves
-    // both databases as they were.
-    void pendingNewRecordsStopTheRunUntouched()
+    // A new row the master refuses goes to syncerr.log and the run says so in its status; its
+    // entry is stamped, as the insertion was tried.
+    void aRefusedNewRowEndsWithStatusTwo()
     {
-        const QString logBefore =
-            value(*m_fieldWork.openRemote(),
-                  QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log"));
-        const QString historyBefore = value(
-            *m_fieldWork.openMaster(), QStringLiteral("select count(*) from qel_vr_transfer_log"));
+        m_inserts.openMaster()->exec(
+            QStringLiteral("create trigger refuse before insert on repair "
+                           "begin select raise(abort, 'refused by the master'); end"));
+        const Run run = transfer(m_inserts);
+        QCOMPARE(run.status, 2);
+        QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("refused by the master")));
+        QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("CopyToDestTable")));
+        QCOMPARE(value(*m_inserts.openMaster(),
+                       QStringLiteral("select count(*) from repair where rdsrc='VRW'")),
+                 QStringLiteral("0"));
+        QCOMPARE(value(*m_inserts.openRemote(),
+                       QStringLiteral("select count(*) from qel_vr_log where "
+                                      "affected_table='REPAIR' and sync_date is null and xtag in "
+                                      "(select rtag from repair where mtag in (select mtag from "
+                                      "inventory))")),
+                 QStringLiteral("0"));
+    }
+
+    // Every kind of field work carried in one run: new rows first, then the column changes.
+    // Inserted rows reach the master marked 'VRW', the change log ends empty, one history row
+    // counts what was inserted, and a second run right after changes nothing but the history.
+    void fieldWorkIsSynchronisedWhole()
+    {
+        const int history = value(*m_fieldWork.openMaster(),
+                                  QStringLiteral("select count(*) from qel_vr_transfer_log"))
+                                .toInt();
+        const QString newItems = QStringLiteral(
+            "select group_concat(i4201,',') from (select i4201 from inventory where mtag in "
+            "(select xtag from qel_vr_log where action='INS' and affected_table='INVENTORY') "
+            "order by i4201)");
+        const QString carried = value(*m_fieldWork.openRemote(), newItems);
+        QVERIFY(!carried.isEmpty());
         const Run run = transfer(m_fieldWork);
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains(QStringLiteral(
-            "Varrow: The transfer of new records is not available in this version of Varrow.")));
-        QCOMPARE(value(*m_fieldWork.openRemote(),
-                       QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log")),
-                 logBefore);
-        QCOMPARE(value(*m_fieldWork.openMaster(),
-                       QStringLiteral("select count(*) from qel_vr_transfer_log")),
-                 historyBefore);
+        QVERIFY2(run.status == 0 || run.status == 2, qPrintable(run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("Data Transfer Statistics")), qPrintable(run.out));
+        QVERIFY2(!run.err.contains(QStringLiteral("not available")), qPrintable(run.err));
+        QCOMPARE(
+            value(*m_fieldWork.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
+            QStringLiteral("0"));
+
+        auto master = m_fieldWork.openMaster();
+        // Every new item is in the master under its asset number.
+        for (const QString& asset : carried.split(QLatin1Char(',')))
+            QCOMPARE(value(*master, QStringLiteral("select count(*) from inventory where "
+                                                   "i4201='%1'")
+                                        .arg(QString(asset).replace(QLatin1Char('\''),
+                                                                    QStringLiteral("''")))),
+                     QStringLiteral("1"));
+        const QString inserted = QStringLiteral(
+            "select (select count(*) from inventory where idsrc='VRW')+(select count(*) from "
+            "calibration where cdsrc='VRW')+(select count(*) from location where ldsrc='VRW')+"
+            "(select count(*) from repair where rdsrc='VRW')+(select count(*) from customers where "
+            "kdsrc='VRW')");
+        QVERIFY(value(*master, inserted).toInt() > 0);
+        QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(),
+                 history + 1);
+        QVERIFY(value(*master, QStringLiteral("select num_records from qel_vr_transfer_log where "
+                                              "rowid=(select max(rowid) from "
+                                              "qel_vr_transfer_log)"))
+                    .toInt() > 0);
+
+        const QString contents = QStringLiteral(
+            "select (select count(*) from inventory)||'/'||(select count(*) from calibration)||'/'"
+            "||(select count(*) from standards)||'/'||(select count(*) from calresults)||'/'||"
+            "(select count(*) from results)||'/'||(select count(*) from results_raw)||'/'||"
+            "(select count(*) from location)||'/'||(select count(*) from repair)||'/'||"
+            "(select count(*) from customers)||'/'||(select count(*) from valfield)||'/'||"
+            "(select count(*) from vallinkdata)");
+        const QString before = value(*master, contents);
+        const Run again = transfer(m_fieldWork);
+        QCOMPARE(again.status, 0);
+        QCOMPARE(value(*m_fieldWork.openMaster(), contents), before);
     }
 
     // Runs that cannot sign in, or may not transfer, end at once with status 1 and the reason,
