@@ -9,6 +9,9 @@
 #include "tests/support/RecordingConnectionFactory.h"
 #include "tests/support/TestSupport.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 SessionFixture::SessionFixture(const DemoOptions& options)
     : workspace(options, TestWorkspace::PointOdbcHere)
 {
@@ -83,4 +86,71 @@ QString SessionFixture::masterValue(Program& program, const QString& query)
 QString SessionFixture::remoteValue(Program& program, const QString& query)
 {
     return testsupport::firstValue(userConnection(program, Side::Remote), query);
+}
+
+namespace {
+
+void copyOver(const QString& from, const QString& to, bool& ok)
+{
+    for (const char* suffix : {"-wal", "-shm"})
+        QFile::remove(to + QLatin1String(suffix));
+    QFile::remove(to);
+    ok = QFile::copy(from, to) && ok;
+}
+
+} // namespace
+
+bool SessionFixture::keepFiles()
+{
+    const DemoWorkspace::Report& files = workspace.report();
+    return workspace.isValid() &&
+           QFile::copy(files.masterFile, files.masterFile + QStringLiteral(".orig")) &&
+           QFile::copy(files.remoteFile, files.remoteFile + QStringLiteral(".orig"));
+}
+
+bool SessionFixture::startFromKeptFiles()
+{
+    const DemoWorkspace::Report& files = workspace.report();
+    bool ok = true;
+    copyOver(files.masterFile + QStringLiteral(".orig"), files.masterFile, ok);
+    copyOver(files.remoteFile + QStringLiteral(".orig"), files.remoteFile, ok);
+    QFile::remove(QFileInfo(files.remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
+    m_faults->clear();
+    return ok;
+}
+
+std::unique_ptr<TestProgram> SessionFixture::signedIn()
+{
+    auto t = program();
+    typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral("mt"),
+           QStringLiteral("sql"));
+    t->program().connectCommands.ConnectToDatabases();
+    if (!t->state().masterConnected || !t->state().remoteConnected)
+        return nullptr;
+    m_log->clear();
+    return t;
+}
+
+QString SessionFixture::syncErrors() const
+{
+    QFile log(QFileInfo(workspace.report().remoteFile).absolutePath() +
+              QStringLiteral("/syncerr.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+QString SessionFixture::remoteValue(const QString& sql) const
+{
+    return workspace.openRemote()->scalar(sql).toString();
+}
+
+QString SessionFixture::masterValue(const QString& sql) const
+{
+    return workspace.openMaster()->scalar(sql).toString();
+}
+
+int SessionFixture::historyRows() const
+{
+    return masterValue(QStringLiteral("select count(*) from qel_vr_transfer_log where "
+                                      "transfer_type='Synchronize'"))
+        .toInt();
 }

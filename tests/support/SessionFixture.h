@@ -43,6 +43,25 @@ public:
     static QString masterValue(Program& program, const QString& query);
     static QString remoteValue(Program& program, const QString& query);
 
+    // Scenario cases that each start from the same two files: keepFiles() once the workspace
+    // is made, startFromKeptFiles() before each case (syncerr.log and the faults go too).
+    bool keepFiles();
+    bool startFromKeptFiles();
+    // A fresh program signed in as mt on both sides through the connect dialog, with the
+    // statement log emptied; the faults set up apply from its first statement. Null when the
+    // connect failed.
+    std::unique_ptr<TestProgram> signedIn();
+    // The text of syncerr.log beside the remote file (empty when there is none).
+    QString syncErrors() const;
+    // Runs SQL on a database file directly, the stand-in's extension loaded, and reads the first
+    // field of a query.
+    void onRemote(const QString& sql) const { workspace.openRemote()->exec(sql); }
+    void onMaster(const QString& sql) const { workspace.openMaster()->exec(sql); }
+    QString remoteValue(const QString& sql) const;
+    QString masterValue(const QString& sql) const;
+    // The master's 'Synchronize' history rows.
+    int historyRows() const;
+
 private:
     std::shared_ptr<StatementLog> m_log = std::make_shared<StatementLog>();
     std::shared_ptr<FaultInjector> m_faults = std::make_shared<FaultInjector>();

@@ -18,19 +18,7 @@ class TestExactValues : public QObject
 
     const DemoWorkspace::Report& files() const { return m_fixture.workspace.report(); }
 
-    static void copyOver(const QString& from, const QString& to)
-    {
-        for (const char* suffix : {"-wal", "-shm"})
-            QFile::remove(to + QLatin1String(suffix));
-        QFile::remove(to);
-        QVERIFY(QFile::copy(from, to));
-    }
-
-    QString syncErrors() const
-    {
-        QFile log(QFileInfo(files().remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
+    QString syncErrors() const { return m_fixture.syncErrors(); }
 
     // A change made in the field: the remote's triggers log it as they log any other.
     void changeOnRemote(const QString& sql)
@@ -79,18 +67,13 @@ class TestExactValues : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
-        QVERIFY(QFile::copy(files().masterFile, files().masterFile + QStringLiteral(".orig")));
-        QVERIFY(QFile::copy(files().remoteFile, files().remoteFile + QStringLiteral(".orig")));
+        QVERIFY2(m_fixture.keepFiles(), qPrintable(m_fixture.workspace.error()));
     }
 
     // Each case starts from the demo's files with an empty change log.
     void init()
     {
-        copyOver(files().masterFile + QStringLiteral(".orig"), files().masterFile);
-        copyOver(files().remoteFile + QStringLiteral(".orig"), files().remoteFile);
-        QFile::remove(QFileInfo(files().remoteFile).absolutePath() +
-                      QStringLiteral("/syncerr.log"));
+        QVERIFY(m_fixture.startFromKeptFiles());
         m_fixture.workspace.openRemote()->exec(QStringLiteral("delete from qel_vr_log"));
     }
 

@@ -19,25 +19,11 @@ class TestModifiedRecords : public QObject
 
     const DemoWorkspace::Report& files() const { return m_fixture.workspace.report(); }
 
-    static void copyOver(const QString& from, const QString& to)
-    {
-        for (const char* suffix : {"-wal", "-shm"})
-            QFile::remove(to + QLatin1String(suffix));
-        QFile::remove(to);
-        QVERIFY(QFile::copy(from, to));
-    }
-
     // Runs SQL on a database file directly, the stand-in's extension loaded.
     void onRemote(const QString& sql) { m_fixture.workspace.openRemote()->exec(sql); }
     void onMaster(const QString& sql) { m_fixture.workspace.openMaster()->exec(sql); }
-    QString remoteValue(const QString& sql)
-    {
-        return m_fixture.workspace.openRemote()->scalar(sql).toString();
-    }
-    QString masterValue(const QString& sql)
-    {
-        return m_fixture.workspace.openMaster()->scalar(sql).toString();
-    }
+    QString remoteValue(const QString& sql) const { return m_fixture.remoteValue(sql); }
+    QString masterValue(const QString& sql) const { return m_fixture.masterValue(sql); }
 
     // A record of the master, written as one short text: what a test compares before/after.
     QString masterRow(const QString& table, const QString& key, const QString& columns)
@@ -57,43 +43,21 @@ class TestModifiedRecords : public QObject
     // Signs in as mt on both sides; the faults a test set up apply from the first statement.
     void signIn()
     {
-        m_t = m_fixture.program();
-        SessionFixture::typeIn(*m_t, QStringLiteral("mt"), QStringLiteral("sql"),
-                               QStringLiteral("mt"), QStringLiteral("sql"));
-        program().connectCommands.ConnectToDatabases();
-        QVERIFY(m_t->state().masterConnected && m_t->state().remoteConnected);
-        m_fixture.log().clear();
+        m_t = m_fixture.signedIn();
+        QVERIFY(m_t);
     }
 
-    QString syncErrors() const
-    {
-        QFile log(QFileInfo(files().remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
+    QString syncErrors() const { return m_fixture.syncErrors(); }
 
-    int historyRows()
-    {
-        return masterValue(QStringLiteral("select count(*) from qel_vr_transfer_log where "
-                                          "transfer_type='Synchronize'"))
-            .toInt();
-    }
+    int historyRows() const { return m_fixture.historyRows(); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
-        QVERIFY(QFile::copy(files().masterFile, files().masterFile + QStringLiteral(".orig")));
-        QVERIFY(QFile::copy(files().remoteFile, files().remoteFile + QStringLiteral(".orig")));
+        QVERIFY2(m_fixture.keepFiles(), qPrintable(m_fixture.workspace.error()));
     }
 
-    void init()
-    {
-        copyOver(files().masterFile + QStringLiteral(".orig"), files().masterFile);
-        copyOver(files().remoteFile + QStringLiteral(".orig"), files().remoteFile);
-        QFile::remove(QFileInfo(files().remoteFile).absolutePath() +
-                      QStringLiteral("/syncerr.log"));
-        m_fixture.faults().clear();
-    }
+    void init() { QVERIFY(m_fixture.startFromKeptFiles()); }
 
     void cleanup() { m_t.reset(); }
 
