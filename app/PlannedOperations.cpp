@@ -14,14 +14,16 @@ void CreateRemoteDatabase(Program& program, bool firstTime)
     CreateRemoteDatabase(program.remoteContext(), firstTime);
 }
 
-void ShowChangeLogViewer(Program&)
+// The viewers are windows of gui/; each fills itself from a connection of its own when it
+// opens, and a viewer already open is brought to the front as it is.
+void ShowChangeLogViewer(Program& program)
 {
-    throw NotAvailable{QStringLiteral("The change-log viewer")};
+    program.ui.showWindow(Window::VRLog);
 }
 
-void ShowTransferHistoryViewer(Program&)
+void ShowTransferHistoryViewer(Program& program)
 {
-    throw NotAvailable{QStringLiteral("The transfer-history viewer")};
+    program.ui.showWindow(Window::TransLog);
 }
 
 QString notAvailableText(const NotAvailable& missing)

@@ -8,6 +8,7 @@
 #include "gui/FormConnect.h"
 #include "gui/FormRepStatus.h"
 #include "gui/FormStatistics.h"
+#include "gui/LogViewerForm.h"
 #include "gui/MDIFormMain.h"
 #include "gui/QtUi.h"
 #include "views/StatisticsProgressLog.h"
@@ -19,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -56,6 +58,15 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
     });
     ui.registerWindow(Window::RepStatus, [&program, &main] {
         return main.addChildWindow(new FormRepStatus(program.repStatus));
+    });
+    // A viewer that could not be filled does not open (its failure has been reported).
+    ui.registerWindow(Window::VRLog, [&program, &main]() -> QWidget* {
+        auto form = std::make_unique<FormVRLog>(program);
+        return form->load() ? main.addChildWindow(form.release()) : nullptr;
+    });
+    ui.registerWindow(Window::TransLog, [&program, &main]() -> QWidget* {
+        auto form = std::make_unique<FormTransLog>(program);
+        return form->load() ? main.addChildWindow(form.release()) : nullptr;
     });
 }
 

@@ -192,6 +192,17 @@ private Q_SLOTS:
                      "/nonexistent/remote.db at the same time: the folder /nonexistent cannot "
                      "be found. Nothing was done.")});
     }
+
+    // The Administration menu's viewers open their windows, with no message on the way.
+    void theViewerCommandsOpenTheViewers()
+    {
+        keepOnly(QStringLiteral("1"));
+        m_t->ui.shown.clear();
+        m_t->program().mainMenu.onCommand(MenuId::mnuVRLog);
+        m_t->program().mainMenu.onCommand(MenuId::mnuTrans);
+        QCOMPARE(m_t->ui.shown, (QList<Window>{Window::VRLog, Window::TransLog}));
+        QVERIFY(m_t->ui.texts().isEmpty());
+    }
 };
 
 VARROW_TEST_GUILESS_MAIN(TestMenuStatus)
