@@ -1,3 +1,4 @@
+#include "base/ProgramExit.h"
 #include "base/Settings.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
@@ -164,6 +165,23 @@ private Q_SLOTS:
         auto history = model(LogViewerModel::Kind::TransferHistory);
         QVERIFY(history->load());
         QCOMPARE(history->leftTwips(), 975.0);
+    }
+
+    // A viewer that cannot reach its database reports it under the viewer's own name.
+    void aFailedLoadIsReportedAsTheViewersLoad()
+    {
+        m_t->state().masterDataSource = QStringLiteral("NoSuchSource");
+        auto viewer = model(LogViewerModel::Kind::TransferHistory);
+        try {
+            viewer->load();
+            QFAIL("the load went on");
+        } catch (const ProgramExit& exit) {
+            QCOMPARE(exit.code(), 1);
+        }
+        QVERIFY(!viewer->isLoaded());
+        QCOMPARE(m_t->ui.texts().size(), 1);
+        QVERIFY2(m_t->ui.texts().first().contains(QStringLiteral("FormTransLog,FormLoad")),
+                 qPrintable(m_t->ui.texts().first()));
     }
 };
 
