@@ -5,6 +5,8 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -103,24 +105,42 @@ private Q_SLOTS:
                                    .arg(QLatin1String(host))
                                    .arg(m_fixture.historyRows() + 1));
         m_t->state().remoteMachineName = QStringLiteral("FIELD-7");
-        FormTransLog form(m_t->program());
-        QVERIFY(form.load());
-        form.show();
-        QCOMPARE(form.windowTitle(), QStringLiteral("Varrow Transfer History Log"));
-        auto* grid = child<QTableView>(form, "grdDataGrid");
+        const BaseContext& base = m_t->program();
+        for (const auto& [key, value] :
+             {std::pair{"Left", "1500"}, {"Top", "600"}, {"Height", "4500"}, {"Width", "7500"}})
+            SaveRegSetting(base, QStringLiteral("FormTransLog"), QLatin1String(key),
+                           QLatin1String(value));
+
+        // Inside the main frame, as the program shows it: the frame takes the kept place.
+        QMdiArea area;
+        area.resize(1000, 800);
+        area.show();
+        auto* form = new FormTransLog(m_t->program());
+        QVERIFY(form->load());
+        QMdiSubWindow* frame = area.addSubWindow(form);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->show();
+        QCOMPARE(frame->geometry(), QRect(100, 40, 500, 300));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varrow Transfer History Log"));
+        auto* grid = child<QTableView>(*form, "grdDataGrid");
         QCOMPARE(grid->model()->rowCount(), 2);
         QCOMPARE(grid->model()->data(grid->model()->index(0, 4)).toString().left(10),
                  QStringLiteral("2026-03-03"));
         QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Type"));
-        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("cmdRefresh")));
-        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("cmdClose")));
-        QCOMPARE(status(form), QStringLiteral("Record: 1"));
-        child<QToolButton>(form, "cmdLast")->click();
-        QCOMPARE(status(form), QStringLiteral("Record: 2"));
-        form.close();
-        const BaseContext& base = m_t->program();
+        QVERIFY(!form->findChild<QPushButton*>(QStringLiteral("cmdRefresh")));
+        QVERIFY(!form->findChild<QPushButton*>(QStringLiteral("cmdClose")));
+        QCOMPARE(status(*form), QStringLiteral("Record: 1"));
+        child<QToolButton>(*form, "cmdLast")->click();
+        QCOMPARE(status(*form), QStringLiteral("Record: 2"));
+
+        frame->move(120, 60);
+        frame->close();
+        QCOMPARE(GetRegSetting(base, QStringLiteral("FormTransLog"), QStringLiteral("Left")),
+                 QStringLiteral("1800"));
         QCOMPARE(GetRegSetting(base, QStringLiteral("FormTransLog"), QStringLiteral("Top")),
-                 QString::number(form.geometry().y() * 15));
+                 QStringLiteral("900"));
+        QCOMPARE(GetRegSetting(base, QStringLiteral("FormTransLog"), QStringLiteral("Width")),
+                 QStringLiteral("7500"));
     }
 };
 
