@@ -104,6 +104,16 @@ QString sqlText(const QString& text)
     return QLatin1Char('\'') + doubledQuotes(text) + QLatin1Char('\'');
 }
 
+QDateTime engineTimestamp(const QString& text)
+{
+    const std::optional<DateTimeText> t = parseDateTime(text);
+    if (!t)
+        return QDateTime();
+    return QDateTime(t->date,
+                     QTime(t->hour, t->minute, t->second,
+                           t->fraction.left(3).leftJustified(3, QLatin1Char('0')).toInt()));
+}
+
 std::optional<QString> fieldLiteral(const DbValue& value, const FieldFormat& format)
 {
     if (!value)

@@ -3,6 +3,7 @@
 #include "copy/FieldFormat.h"
 #include "db/Recordset.h"
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -20,6 +21,10 @@ QString sqlText(const QString& text);
 // returned when the value cannot be read as its format demands (a date that is no date, say);
 // a code outside the known ones gives an empty text.
 std::optional<QString> fieldLiteral(const DbValue& value, const FieldFormat& format);
+
+// A date and time as the engine writes it (see fieldLiteral), to the millisecond; invalid
+// when the text is none.
+QDateTime engineTimestamp(const QString& text);
 
 // The failure of a value that fieldLiteral() cannot write: error 13, "Type mismatch", with
 // the beginning of the value.

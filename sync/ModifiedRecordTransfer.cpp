@@ -20,18 +20,6 @@ using ChangeLog::Family;
 using namespace ModifiedRecords;
 
 namespace {
-// A timestamp as the engines return it ("2011-06-14 10:00:00", with or without a fraction);
-// invalid when it is none.
-QDateTime timestampOf(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    QDateTime t =
-        QDateTime::fromString(trimmed.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    if (!t.isValid())
-        t = QDateTime::fromString(trimmed.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return t;
-}
-
 class ModifiedRecordTransfer
 {
 public:
@@ -302,7 +290,7 @@ bool ModifiedRecordTransfer::settleInterruptedRun()
                   sqlText(m_state.remoteMachineName);
     m_master.setCommandText(m_statement);
     for (auto rs = m_master.open(); !rs->eof(); rs->moveNext())
-        m_history.append(timestampOf(rs->value(0).value_or(QString())));
+        m_history.append(engineTimestamp(rs->value(0).value_or(QString())));
 
     // A run's marks all carry its stop time once it recorded itself, so either every stamp
     // left is in the history or none is; anything else is kept and counted, to be safe.
@@ -314,7 +302,7 @@ bool ModifiedRecordTransfer::settleInterruptedRun()
     for (auto rs = m_remote.open(CursorType::Static); !rs->eof(); rs->moveNext()) {
         any = true;
         allRecorded =
-            allRecorded && m_history.contains(timestampOf(rs->value(0).value_or(QString())));
+            allRecorded && m_history.contains(engineTimestamp(rs->value(0).value_or(QString())));
     }
     const bool recorded = any && allRecorded;
     if (recorded) {

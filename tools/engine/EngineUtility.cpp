@@ -1,6 +1,7 @@
 #include "tools/engine/EngineUtility.h"
 
 #include "db/DataSources.h"
+#include "db/DbError.h"
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 
@@ -120,6 +121,22 @@ QString banner(const QString& utility)
         .arg(VARROW_VERSION_MAJOR)
         .arg(VARROW_VERSION_MINOR)
         .arg(VARROW_VERSION_PATCH);
+}
+
+int runUtility(int argc, char** argv,
+               const std::function<int(MessageLog&, const QStringList&)>& work,
+               const QStringList& failureLines)
+{
+    QCoreApplication app(argc, argv);
+    MessageLog log;
+    int status = 1;
+    try {
+        status = work(log, QCoreApplication::arguments().mid(1));
+    } catch (const DbError& error) {
+        for (const QString& line : failureLines)
+            log.line(line.contains(QLatin1String("%1")) ? line.arg(error.description()) : line);
+    }
+    return log.flush() ? status : 1;
 }
 
 } // namespace engineutility

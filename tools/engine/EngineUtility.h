@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // What the stand-in's dbstop and dbbackup share: their connection parameters, the data
@@ -47,5 +48,12 @@ QString checkLogin(const ServedDatabase& database, const QString& user, const QS
 
 // The version line every message log starts with.
 QString banner(const QString& utility);
+
+// The body of a utility's main(): runs the work on the command-line arguments, turns a
+// DbError into the given closing lines (each formatted with the error's description as %1),
+// writes the messages and returns the exit status (1 when the messages cannot be written).
+int runUtility(int argc, char** argv,
+               const std::function<int(MessageLog&, const QStringList&)>& work,
+               const QStringList& failureLines);
 
 } // namespace engineutility

@@ -158,15 +158,6 @@ int backUp(MessageLog& log, const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    MessageLog log;
-    int status = 1;
-    try {
-        status = backUp(log, QCoreApplication::arguments().mid(1));
-    } catch (const DbError& error) {
-        log.line(QStringLiteral("Database backup failed: %1").arg(error.description()));
-    }
-    if (!log.flush())
-        return 1;
-    return status;
+    return engineutility::runUtility(argc, argv, backUp,
+                                     {QStringLiteral("Database backup failed: %1")});
 }

@@ -78,16 +78,6 @@ int stop(MessageLog& log, const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    MessageLog log;
-    int status = 1;
-    try {
-        status = stop(log, QCoreApplication::arguments().mid(1));
-    } catch (const DbError& error) {
-        log.line(error.description());
-        log.line(QStringLiteral("Database server not stopped"));
-    }
-    if (!log.flush())
-        return 1;
-    return status;
+    return engineutility::runUtility(
+        argc, argv, stop, {QStringLiteral("%1"), QStringLiteral("Database server not stopped")});
 }
