@@ -13,6 +13,7 @@
 #include "sync/DroppedChanges.h"
 #include "sync/LogCleanup.h"
 #include "sync/TransferHistory.h"
+#include "sync/TransferSteps.h"
 
 #include <functional>
 
@@ -32,26 +33,10 @@ QString pendingInserts(const char* affectedTable, bool twoBlanks = false)
            QLatin1String(affectedTable) + QStringLiteral("')");
 }
 
-// Points a temporary table's item key at the mtag the item has in the Master Database. Only
-// rows whose item was gathered (a scratch-table row) are re-keyed; the others keep their
-// mtag, so a row of an item the master already has stays linked to it, and a true orphan is
-// kept back by the filter that follows.
-QString rekeyStatement(const QString& table, const QString& column)
-{
-    return QStringLiteral("update ") + table + QStringLiteral(" set ") + column +
-           QStringLiteral("=(select max(xtag) from temp_qel_vr_scratch where "
-                          "temp_qel_vr_scratch.mtag=") +
-           table + QLatin1Char('.') + column + QStringLiteral(") where ") + column +
-           QStringLiteral(" in (select mtag from temp_qel_vr_scratch);commit");
-}
-
-class NewRecordTransfer
+class NewRecordTransfer : private TransferSteps
 {
 public:
-    explicit NewRecordTransfer(const CopyContext& context)
-        : m_context(context), m_state(context.state), m_sheet(context.statistics)
-    {
-    }
+    explicit NewRecordTransfer(const CopyContext& context) : TransferSteps(context) {}
 
     void run();
 
@@ -73,12 +58,6 @@ private:
     void finish();
 
     void trace(const QString& text);
-    void status(int function, int progress, int bar);
-    qint32 countOf(Command& command, const QString& statement);
-    void execute(Command& command, const QString& statement);
-    bool declare(const QString& table);
-    bool copy(const QString& select, const QString& destTable, const QString& mode,
-              long* inserted = nullptr);
     bool stampLoop(const QString& select,
                    const std::function<QString(const QString&, const QString&)>& stamp);
     bool dropPresentRows(const QString& table, const QString& secondKey, const char* affected,
@@ -90,14 +69,7 @@ private:
     bool masterUserIsOwner() const;
     bool recordMatched(const QString& select, const QString& affectedTables, const char* what,
                        const QString& underAnotherKey = QString());
-    bool lost() const { return m_state.errorOccurred; }
 
-    CopyContext m_context;
-    SessionState& m_state;
-    StatisticsSheet& m_sheet;
-    Command m_remote;
-    Command m_master;
-    QString m_statement; // the statement last sent, for a report
     bool m_results = false;
     bool m_traceStored = false;
     qint32 m_inserted = 0;
@@ -109,47 +81,6 @@ void NewRecordTransfer::trace(const QString& text)
     if (m_traceStored)
         m_context.tableCopy.traceText = line;
     showCopyTrace(m_context, line);
-}
-
-void NewRecordTransfer::status(int function, int progress, int bar)
-{
-    if (function)
-        m_sheet.setText(QStringLiteral("Function"), m_context.phrase(function));
-    if (progress)
-        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(progress));
-    if (bar >= 0)
-        m_sheet.setProgressBar(bar);
-    m_context.ui.yield();
-}
-
-qint32 NewRecordTransfer::countOf(Command& command, const QString& statement)
-{
-    m_statement = statement;
-    command.setCommandText(statement);
-    auto rs = command.open();
-    return rs->eof() ? 0 : rs->value(0).value_or(QString()).trimmed().toInt();
-}
-
-void NewRecordTransfer::execute(Command& command, const QString& statement)
-{
-    m_statement = statement;
-    command.setCommandText(statement);
-    command.execute();
-}
-
-bool NewRecordTransfer::declare(const QString& table)
-{
-    CreateTempTable(m_context, table, QStringLiteral("R"));
-    return !lost();
-}
-
-bool NewRecordTransfer::copy(const QString& select, const QString& destTable, const QString& mode,
-                             long* inserted)
-{
-    const long count = CopyToDestTable(m_context, select, destTable, mode);
-    if (inserted)
-        *inserted = count;
-    return !lost();
 }
 
 // Runs the select on the Master Database and sends, for each row, the stamping statement that
@@ -281,8 +212,7 @@ void NewRecordTransfer::run()
         // Phase 1, start.
         m_context.tableCopy.traceText.clear();
         trace(QStringLiteral("set default ADO behaviour"));
-        m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
-        m_master.setActiveConnection(&userConnection(m_context, Side::Master));
+        bindCommands();
         ui.setBusy(true);
         m_sheet.show();
         m_sheet.setText(QStringLiteral("dbrecords(0)"), m_context.phrase(413) + QLatin1Char(' '));
@@ -485,13 +415,7 @@ bool NewRecordTransfer::inventoryAndDependants()
 
     const QString customerBox = insertedBox("cus");
     if (counted("cus") > 0) {
-        // An item key without ":" has no customer prefix and keeps its customer.
-        execute(m_master,
-                QStringLiteral("update temp_inventory,temp_customers set "
-                               "temp_inventory.ktag=temp_customers.ktag where "
-                               "locate(temp_inventory.ktag,':')>0 and temp_customers.ktag like "
-                               "left(temp_inventory.ktag,locate(temp_inventory.ktag,':'))+'%';"
-                               "commit"));
+        execute(m_master, customerPrefixStatement());
         status(0, 0, 30);
         if (!stampLoop(QStringLiteral("select ktag from temp_customers"),
                        [](const QString& ktag, const QString&) {
@@ -574,57 +498,23 @@ bool NewRecordTransfer::inventoryAndDependants()
 // pointed at it.
 bool NewRecordTransfer::keyMapping()
 {
-    const QString mseg = m_state.masterUserSegregate;
-    status(208, 209, 0);
-    if (!declare(QStringLiteral("qel_vr_scratch")))
+    static const Rekeyed rekeyed[] = {
+        {212, 30, "cal", "temp_calibration"}, {214, 50, "std", "temp_standards"},
+        {216, 70, "crs", "temp_calresults"},  {217, 75, "frs", "temp_results"},
+        {190, 80, "rrs", "temp_results_raw"}, {191, 85, "loc", "temp_location"},
+        {218, 90, "rep", "temp_repair"},
+    };
+    // A table not gathered (nothing counted, or results the remote's schema lacks) was not
+    // declared.
+    if (!mapScratchKeys())
         return false;
-    execute(m_master, QStringLiteral("insert into temp_qel_vr_scratch select i4201,mtag,mtag from "
-                                     "temp_inventory;commit"));
-    status(0, 210, 5);
-    execute(m_master, QStringLiteral("create index it4201 on temp_inventory(i4201);commit;create "
-                                     "index itmtag  on temp_inventory(mtag);commit;create index "
-                                     "scmtag on temp_qel_vr_scratch(mtag);commit;create index "
-                                     "sasset on temp_qel_vr_scratch(asset);commit"));
-    status(0, 211, 10);
-    execute(m_master, QStringLiteral("update temp_qel_vr_scratch,") + mseg +
-                          QStringLiteral(".inventory set xtag = ") + mseg +
-                          QStringLiteral(".inventory.mtag where asset = i4201;commit;"));
-    status(0, 235, 20);
-    execute(m_master, QStringLiteral("create index stmtag on temp_qel_vr_scratch(xtag);commit"));
-
-    struct Rekeyed
-    {
-        int progress;
-        int bar;
-        const char* suffix;
-        bool gated;
-        const char* table;
-    };
-    const Rekeyed rekeyed[] = {
-        {212, 30, "cal", false, "temp_calibration"}, {214, 50, "std", false, "temp_standards"},
-        {216, 70, "crs", false, "temp_calresults"},  {217, 75, "frs", true, "temp_results"},
-        {190, 80, "rrs", true, "temp_results_raw"},  {191, 85, "loc", false, "temp_location"},
-        {218, 90, "rep", false, "temp_repair"},
-    };
-    for (const Rekeyed& r : rekeyed) {
-        status(0, r.progress, r.bar);
-        if ((r.gated && !m_results) || counted(r.suffix) <= 0)
-            continue;
-        const QString table = QLatin1String(r.table);
-        execute(m_master, rekeyStatement(table, QStringLiteral("mtag")));
-        if (table == QLatin1String("temp_calibration")) {
-            status(0, 213, 40);
-            execute(m_master,
-                    QStringLiteral("create index ctctag on temp_calibration(ctag);commit"));
-        } else if (table == QLatin1String("temp_standards")) {
-            status(0, 215, 60);
-            execute(m_master, rekeyStatement(table, QStringLiteral("c2430")));
-        }
-    }
-    status(0, 495, 100);
-    execute(m_master, QStringLiteral("update temp_inventory,temp_qel_vr_scratch set "
-                                     "temp_inventory.mtag = xtag where i4201 = asset;commit;"));
-    return !lost();
+    rekeyDependants(rekeyed, [this](const Rekeyed& r) {
+        const QLatin1String suffix(r.suffix);
+        if (!m_results && (suffix == QLatin1String("frs") || suffix == QLatin1String("rrs")))
+            return false;
+        return counted(r.suffix) > 0;
+    });
+    return rekeyItems();
 }
 
 // Phase 7: the items the master lacks inserted; those it holds already are matched.
