@@ -1,6 +1,6 @@
 #include "app/ConnectCommands.h"
 
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 #include "app/Program.h"
 #include "app/RemoteDatabaseLock.h"
 #include "app/StartupFunctions.h"

@@ -1,6 +1,6 @@
 #include "app/MainMenu.h"
 
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 #include "app/Program.h"
 #include "app/RemoteDatabaseLock.h"
 #include "app/StartupFunctions.h"
@@ -83,39 +83,37 @@ void MainMenu::UpdateMenuStatus()
 
 void MainMenu::onCommand(MenuId id)
 {
-    runAvailable(m_program, [this, id] {
-        switch (id) {
-        case MenuId::mnuReLogin:
-            onReLogin();
-            break;
-        case MenuId::mnuNewRecords:
-            onNewRecords();
-            break;
-        case MenuId::mnuGetDatabase:
-            onGetDatabase();
-            break;
-        case MenuId::mnuAllRecords:
-            onAllRecords();
-            break;
-        case MenuId::mnuVRLog:
-            onViewer(true);
-            break;
-        case MenuId::mnuTrans:
-            onViewer(false);
-            break;
-        case MenuId::mnuExit:
-            onExit();
-            break;
-        case MenuId::mnuRunCounter:
-            onRunCounter();
-            break;
-        case MenuId::mnuabout:
-            onAbout();
-            break;
-        default:
-            break;
-        }
-    });
+    switch (id) {
+    case MenuId::mnuReLogin:
+        onReLogin();
+        break;
+    case MenuId::mnuNewRecords:
+        onNewRecords();
+        break;
+    case MenuId::mnuGetDatabase:
+        onGetDatabase();
+        break;
+    case MenuId::mnuAllRecords:
+        onAllRecords();
+        break;
+    case MenuId::mnuVRLog:
+        onViewer(true);
+        break;
+    case MenuId::mnuTrans:
+        onViewer(false);
+        break;
+    case MenuId::mnuExit:
+        onExit();
+        break;
+    case MenuId::mnuRunCounter:
+        onRunCounter();
+        break;
+    case MenuId::mnuabout:
+        onAbout();
+        break;
+    default:
+        break;
+    }
 }
 
 void MainMenu::onNewRecords()

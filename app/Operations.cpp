@@ -1,11 +1,14 @@
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 
 #include "app/Program.h"
 #include "remote/CreateRemoteDatabase.h"
+#include "sync/MergeTransfer.h"
 
-void TransferAllRecords(Program&)
+// A completed merge closes its command until the next maintenance start.
+void TransferAllRecords(Program& program)
 {
-    throw NotAvailable{QStringLiteral("The merge of all records")};
+    if (TransferAllRecords(static_cast<CopyContext&>(program)))
+        program.menus.setEnabled(MenuId::mnuAllRecords, false);
 }
 
 // Carried by remote/: the menu, the connect dialog and AutoSync reach it through here.
@@ -24,21 +27,4 @@ void ShowChangeLogViewer(Program& program)
 void ShowTransferHistoryViewer(Program& program)
 {
     program.ui.showWindow(Window::TransLog);
-}
-
-QString notAvailableText(const NotAvailable& missing)
-{
-    return missing.what + QStringLiteral(" is not available in this version of Varrow.");
-}
-
-void runAvailable(Program& program, const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const NotAvailable& missing) {
-        program.ui.setBusy(false);
-        program.ui.message({notAvailableText(missing), program.phrase(101),
-                            MessageIcon::Information, MessageButtons::Ok, std::nullopt});
-        program.mainMenu.UpdateMenuStatus();
-    }
 }

@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/InstanceLock.h"
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 #include "app/Program.h"
 #include "base/PhraseFile.h"
 #include "base/ProgramExit.h"
@@ -56,8 +56,17 @@ void runAutomaticMode(Program& program)
     if (s.switchTransAll) {
         commands.ConnectToDatabases();
         program.connectDialog.close();
-        CreateScratchTable(program);
-        TransferAllRecords(program);
+        // Without both databases there is nothing to merge: the connect has said why, and the
+        // user may sign in again.
+        if (!s.errorOccurred && s.masterConnected && s.remoteConnected) {
+            CreateScratchTable(program);
+            TransferAllRecords(program);
+        } else if (program.ui.hasWindows()) {
+            program.connectDialog.show();
+        }
+        // The window stays open for the user; a run without one ends as the transfers do.
+        if (!program.ui.hasWindows())
+            throw ProgramExit(automaticRunStatus(program));
         return;
     }
     program.connectDialog.show();
@@ -139,12 +148,5 @@ void runStartup(Program& program, const QString& commandLine, InstanceLock& lock
     program.menus.applyPhrases(s.phrases);
     program.menus.DisableMenus();
 
-    try {
-        runAutomaticMode(program);
-    } catch (const NotAvailable& missing) {
-        program.ui.setBusy(false);
-        program.ui.message({notAvailableText(missing), program.phrase(101), MessageIcon::Critical,
-                            MessageButtons::Ok, std::nullopt});
-        throw ProgramExit(1);
-    }
+    runAutomaticMode(program);
 }

@@ -28,6 +28,7 @@ public:
     void closeWindow(Window window) override { m_open.remove(window); }
     bool isWindowOpen(Window window) const override { return m_open.contains(window); }
     void beep() override {}
+    bool hasWindows() const override { return false; }
 
 private:
     void writeLine(const QString& line);

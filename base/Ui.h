@@ -72,4 +72,6 @@ public:
     virtual void closeWindow(Window window) = 0;
     virtual bool isWindowOpen(Window window) const = 0;
     virtual void beep() = 0;
+    // False when no one sees windows: a run that would leave its window open ends instead.
+    virtual bool hasWindows() const { return true; }
 };

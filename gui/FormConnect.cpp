@@ -1,6 +1,6 @@
 #include "gui/FormConnect.h"
 
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 #include "app/Program.h"
 #include "base/ProgramExit.h"
 #include "base/WindowPlacement.h"
@@ -130,8 +130,7 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
 
 void FormConnect::run(const std::function<void()>& command)
 {
-    Program& program = m_program;
-    runGuarded([&program, command] { runAvailable(program, command); });
+    runGuarded(command);
 }
 
 void FormConnect::refresh()

@@ -1,4 +1,4 @@
-#include "app/PlannedOperations.h"
+#include "app/Operations.h"
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "remote/EngineFolder.h"
