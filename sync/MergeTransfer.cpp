@@ -137,10 +137,9 @@ void MergeTransfer::count(Column column, Command& command, const QString& owner)
     for (const MergedTable& t : mergedTables) {
         if (!takesPart(t))
             continue;
-        const qint32 rows =
-            countOf(command, QStringLiteral("select count(") + QLatin1String(t.key) +
-                                 QStringLiteral(") from ") + owner + QLatin1Char('.') +
-                                 QLatin1String(t.table));
+        const qint32 rows = countOf(command, QStringLiteral("select count(") +
+                                                 QLatin1String(t.key) + QStringLiteral(") from ") +
+                                                 owner + QLatin1Char('.') + QLatin1String(t.table));
         m_sheet.setNumber(StatisticsSheet::box(column, QLatin1String(t.suffix)), rows);
         sum += rows;
         m_context.ui.yield();
@@ -259,9 +258,8 @@ void MergeTransfer::showToInsert(const MergedTable& t)
 
 void MergeTransfer::recount(const MergedTable& t)
 {
-    const qint32 rows =
-        countOf(m_master, QStringLiteral("select count(") + QLatin1String(t.key) +
-                              QStringLiteral(") from ") + masterTable(t));
+    const qint32 rows = countOf(m_master, QStringLiteral("select count(") + QLatin1String(t.key) +
+                                              QStringLiteral(") from ") + masterTable(t));
     m_sheet.setNumber(StatisticsSheet::box(Column::Mtotal, QLatin1String(t.suffix)), rows);
     m_masterAfter += rows;
 }
@@ -269,8 +267,7 @@ void MergeTransfer::recount(const MergedTable& t)
 bool MergeTransfer::insert(const MergedTable& t, const QString& order)
 {
     long inserted = 0;
-    if (!copy(QStringLiteral("select ") +
-                  CreateSelectList(m_context, QLatin1String(t.listName)) +
+    if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QLatin1String(t.listName)) +
                   QStringLiteral(" from ") + temp(t) + order,
               masterTable(t), QStringLiteral("F"), &inserted))
         return false;
