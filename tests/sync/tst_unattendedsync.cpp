@@ -22,6 +22,8 @@ class TestUnattendedSync : public QObject
                           TestWorkspace::Detached};
     TestWorkspace m_inserts{TestWorkspace::small(DemoOptions::Remote::InsertsOnly),
                             TestWorkspace::Detached};
+    TestWorkspace m_merged{TestWorkspace::small(DemoOptions::Remote::FieldWork),
+                           TestWorkspace::Detached};
 
     // Both change logs and the history, as short text: what a refused run must not change.
     static QString logsAndHistory(const TestWorkspace& workspace)
@@ -64,7 +66,8 @@ class TestUnattendedSync : public QObject
         "MDSN=VarrowMaster;MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql";
 
     static Run transfer(const TestWorkspace& workspace, const QString& keys = ownerKeys,
-                        const QString& workingDirectory = testsupport::binaryDir())
+                        const QString& workingDirectory = testsupport::binaryDir(),
+                        const QString& mode = QStringLiteral("-TRANSFER"))
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -75,7 +78,7 @@ class TestUnattendedSync : public QObject
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workingDirectory);
         process.start(QDir(testsupport::binaryDir()).filePath(QStringLiteral("vrw1")),
-                      {QStringLiteral("-TRANSFER"), keys});
+                      {mode, keys});
         Run run;
         if (!process.waitForFinished(60000))
             process.kill();
@@ -97,6 +100,7 @@ private Q_SLOTS:
         QVERIFY2(m_fieldWork.isValid(), qPrintable(m_fieldWork.error()));
         QVERIFY2(m_drops.isValid(), qPrintable(m_drops.error()));
         QVERIFY2(m_inserts.isValid(), qPrintable(m_inserts.error()));
+        QVERIFY2(m_merged.isValid(), qPrintable(m_merged.error()));
         // Second names for both databases, as a careless set-up might define them.
         QFile ini(m_fieldWork.report().odbcIni);
         QVERIFY(ini.open(QIODevice::ReadOnly));
@@ -311,6 +315,46 @@ private Q_SLOTS:
         const Run again = transfer(m_fieldWork);
         QCOMPARE(again.status, 0);
         QCOMPARE(value(*m_fieldWork.openMaster(), contents), before);
+    }
+
+    // The maintenance merge without windows: the master gains every item and customer of the
+    // remote that it lacked, one 'Merged' history row tells how many rows went in, the change
+    // log is left alone, and a second run inserts nothing.
+    void theMergeRunsUnattended()
+    {
+        const QString lacking = QStringLiteral(
+            "select count(*) from inventory where i4201 not in (select i4201 from master.inventory)"
+            " and mtag not in (select mtag from master.inventory)");
+        const QString lackingCustomers =
+            QStringLiteral("select count(*) from customers where k4601 not in (select k4601 from "
+                           "master.customers)");
+        const QString lastMerged = QStringLiteral(
+            "select num_records from qel_vr_transfer_log where transfer_type='Merged' and "
+            "rowid=(select max(rowid) from qel_vr_transfer_log)");
+        const QString log =
+            QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
+        const QString masterFile = m_merged.report().masterFile;
+        auto remote = m_merged.openRemote();
+        remote->exec(QStringLiteral("attach '%1' as master").arg(masterFile));
+        QVERIFY(value(*remote, lacking).toInt() > 0);
+        const QString logBefore = value(*remote, log);
+        remote.reset();
+
+        const Run run =
+            transfer(m_merged, ownerKeys, testsupport::binaryDir(), QStringLiteral("-TRANSALL"));
+        QVERIFY2(run.status == 0, qPrintable(run.err + syncErrors(m_merged)));
+        QVERIFY2(run.out.contains(QStringLiteral("Data Transfer Statistics")), qPrintable(run.out));
+        remote = m_merged.openRemote();
+        remote->exec(QStringLiteral("attach '%1' as master").arg(masterFile));
+        QCOMPARE(value(*remote, lacking), QStringLiteral("0"));
+        QCOMPARE(value(*remote, lackingCustomers), QStringLiteral("0"));
+        QCOMPARE(value(*remote, log), logBefore);
+        QVERIFY(value(*m_merged.openMaster(), lastMerged).toInt() > 0);
+
+        const Run again =
+            transfer(m_merged, ownerKeys, testsupport::binaryDir(), QStringLiteral("-TRANSALL"));
+        QCOMPARE(again.status, 0);
+        QCOMPARE(value(*m_merged.openMaster(), lastMerged), QStringLiteral("0"));
     }
 
     // Runs that cannot sign in, or may not transfer, end at once with status 1 and the reason,
