@@ -298,7 +298,9 @@ DemoMasterData::LaterWork DemoMasterData::workAfterCopy(SqliteDatabase& db,
     const QString ktag =
         records.addCustomer(later.customer, later.customerNumber, DemoClock::copyDay().addDays(1));
 
-    later.asset = QStringLiteral("QA-20001");
+    // Past every asset number the master's items were given, however many there are.
+    const int items = db.scalar(QStringLiteral("SELECT count(*) FROM inventory")).toInt();
+    later.asset = QStringLiteral("QA-%1").arg(10000 + items + 1);
     later.assetKind = random.pick(QList<int>{0, 8, 14});
     records.addItem(later.assetKind, later.asset, ktag, DemoClock::copyDay().addDays(1), QDate(),
                     0);
