@@ -22,10 +22,12 @@ set(VARROW_LAYERS
 
 # Folders beside the ladder. VARROW_MAY_INCLUDE_<folder> lists what each may include
 # besides itself.
-set(VARROW_SIDE_FOLDERS tools schema)
+set(VARROW_SIDE_FOLDERS tools schema bench)
 # Console tools: anything but windows.
 set(VARROW_MAY_INCLUDE_tools ${VARROW_LAYERS} schema)
 list(REMOVE_ITEM VARROW_MAY_INCLUDE_tools gui)
+# The benchmark drives the program as the tools do.
+set(VARROW_MAY_INCLUDE_bench ${VARROW_MAY_INCLUDE_tools})
 # The demo schema and data generator is a library of its own.
 set(VARROW_MAY_INCLUDE_schema base)
 
