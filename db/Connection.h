@@ -43,6 +43,14 @@ public:
 
     // The engine's DBMS name (SQL_DBMS_NAME) while open, else empty.
     virtual QString dbmsName() const = 0;
+
+    // Groups the statements that follow into one transaction, until commitTransaction() or
+    // rollbackTransaction() returns the connection to autocommit. An engine that honours a
+    // statement's own "commit" ends the transaction there, as before. Both throw DbError.
+    virtual void beginTransaction() = 0;
+    virtual void commitTransaction() = 0;
+    // Undoes what the transaction did; never throws (a lost connection has nothing to undo).
+    virtual void rollbackTransaction() noexcept = 0;
 };
 
 // Makes connections. The program asks this for every new connection, so tests can hand out

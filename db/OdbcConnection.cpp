@@ -160,6 +160,29 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordset(const QString& query, C
     }
 }
 
+void OdbcConnection::beginTransaction()
+{
+    session().beginTransaction();
+}
+
+void OdbcConnection::commitTransaction()
+{
+    try {
+        session().endTransaction(true);
+    } catch (const DbError& error) {
+        throw withoutSecrets(error, m_attributes);
+    }
+}
+
+void OdbcConnection::rollbackTransaction() noexcept
+{
+    try {
+        if (state() == 1)
+            m_session->endTransaction(false);
+    } catch (const DbError&) {
+    }
+}
+
 QString OdbcConnection::dbmsName() const
 {
     return state() == 1 ? m_session->dbmsName() : QString();

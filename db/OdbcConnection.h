@@ -35,6 +35,10 @@ public:
 
     QString dbmsName() const override;
 
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() noexcept override;
+
 private:
     OdbcSession& session();
 

@@ -89,6 +89,27 @@ void OdbcSession::disconnect() noexcept
     m_dbmsName.clear();
 }
 
+void OdbcSession::beginTransaction()
+{
+    if (!isConnected())
+        throw DbErrors::notConnected();
+    OdbcDiagnostics::check(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT,
+                                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                                             SQL_IS_UINTEGER),
+                           SQL_HANDLE_DBC, m_dbc, "SQLSetConnectAttr");
+}
+
+void OdbcSession::endTransaction(bool commit)
+{
+    if (!isConnected())
+        throw DbErrors::notConnected();
+    const SQLRETURN ended = SQLEndTran(SQL_HANDLE_DBC, m_dbc, commit ? SQL_COMMIT : SQL_ROLLBACK);
+    // Back to autocommit whatever the end gave, so that no later statement stays uncommitted.
+    SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                      SQL_IS_UINTEGER);
+    OdbcDiagnostics::check(ended, SQL_HANDLE_DBC, m_dbc, "SQLEndTran");
+}
+
 std::unique_ptr<OdbcStatement> OdbcSession::newStatement()
 {
     if (!isConnected())

@@ -54,6 +54,10 @@ public:
     // Throws "not connected" once disconnected.
     std::unique_ptr<OdbcStatement> newStatement();
 
+    // Autocommit off, or the transaction ended (committed or rolled back) and autocommit on.
+    void beginTransaction();
+    void endTransaction(bool commit);
+
 private:
     friend class OdbcStatement;
     explicit OdbcSession(SQLHDBC dbc) : m_dbc(dbc) {}

@@ -44,6 +44,12 @@ long FailingConnection::execute(const QString& commandText)
     return m_inner->execute(commandText);
 }
 
+void FailingConnection::commitTransaction()
+{
+    injectFor(QStringLiteral("commit transaction"));
+    m_inner->commitTransaction();
+}
+
 std::unique_ptr<Recordset> FailingConnection::openRecordset(const QString& query, CursorType type)
 {
     injectFor(query);

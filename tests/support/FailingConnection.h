@@ -24,6 +24,10 @@ public:
     int state() const override { return m_inner->state(); }
     std::optional<DbError> lastError() const override;
     QString dbmsName() const override { return m_inner->dbmsName(); }
+    void beginTransaction() override { m_inner->beginTransaction(); }
+    // A fault for the text "commit transaction" fails the commit (and so the whole batch).
+    void commitTransaction() override;
+    void rollbackTransaction() noexcept override { m_inner->rollbackTransaction(); }
 
     long execute(const QString& commandText) override;
     std::unique_ptr<Recordset> openRecordset(const QString& query,

@@ -27,6 +27,9 @@ public:
     int state() const override { return m_inner->state(); }
     std::optional<DbError> lastError() const override { return m_inner->lastError(); }
     QString dbmsName() const override { return m_inner->dbmsName(); }
+    void beginTransaction() override { m_inner->beginTransaction(); }
+    void commitTransaction() override { m_inner->commitTransaction(); }
+    void rollbackTransaction() noexcept override { m_inner->rollbackTransaction(); }
 
     long execute(const QString& commandText) override;
     std::unique_ptr<Recordset> openRecordset(const QString& query,
