@@ -11,8 +11,10 @@
 #include "sync/DroppedChanges.h"
 #include "sync/LogCleanup.h"
 #include "sync/ModifiedRecordFamilies.h"
+#include "sync/TransferBatch.h"
 #include "sync/TransferHistory.h"
 
+#include <QHash>
 #include <QSet>
 #include <map>
 
@@ -38,6 +40,9 @@ private:
     bool transferColumn(const FamilyFacts& facts, const LogRow& row);
     void writeColumn(const FamilyFacts& facts, const LogRow& row, const QString& literal);
     void checkColumn(const FamilyFacts& facts, const LogRow& row);
+    // The column as the value's select names it; a column's type does not change during a
+    // run, so the catalogue is asked once per table and column.
+    QString formatted(const QString& table, const QString& column);
     bool settleInterruptedRun();
     qint32 carriedBefore(Family family) const
     {
@@ -55,6 +60,7 @@ private:
     QString m_statement; // the statement last built, for a report
     // The column names of each family's table, lower case, as the catalogue lists them.
     std::map<Family, QSet<QString>> m_columns;
+    QHash<QString, QString> m_formatted; // by "table.column", lower case
     // This workstation's history: the stop times of its runs.
     QList<QDateTime> m_history;
     // Rows an interrupted run carried and marked but did not record, by affected_table.
@@ -176,8 +182,11 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     const QString procedure =
         QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = carriedBefore(facts.family);
+    TransferBatch batch(userConnection(m_context, Side::Master),
+                        userConnection(m_context, Side::Remote));
     while (!rows.eof()) {
         ++m_listed;
+        batch.beginRow();
         try {
             transferRow(facts, readLogRow(facts.log, rows), counter);
         } catch (const DbError& e) {
@@ -189,6 +198,8 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
         }
         if (lost())
             return false;
+        m_statement = QStringLiteral("commit");
+        batch.endRow();
         m_context.ui.yield();
         try {
             rows.moveNext();
@@ -198,6 +209,8 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
         }
     }
     rows.close();
+    m_statement = QStringLiteral("commit");
+    batch.commit();
     if (facts.suffix) {
         m_sheet.setNumber(
             StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
@@ -266,8 +279,7 @@ void ModifiedRecordTransfer::transferRow(const FamilyFacts& facts, const LogRow&
 bool ModifiedRecordTransfer::transferColumn(const FamilyFacts& facts, const LogRow& row)
 {
     const QString table = ChangeLog::tableName(facts.family);
-    const QString column =
-        facts.has(ReadFormatted) ? ColumnFormatted(m_context, row.column, table) : row.column;
+    const QString column = facts.has(ReadFormatted) ? formatted(table, row.column) : row.column;
     if (lost())
         return true;
     m_statement = QStringLiteral("select ") + column + QStringLiteral(" from ") +
@@ -362,6 +374,18 @@ void ModifiedRecordTransfer::checkColumn(const FamilyFacts& facts, const LogRow&
         throw DbError(0, QStringLiteral("The change log names a column that table %1 does not "
                                         "have: %2 (key %3)")
                              .arg(table, row.column, row.key));
+}
+
+QString ModifiedRecordTransfer::formatted(const QString& table, const QString& column)
+{
+    const QString key = (table + QLatin1Char('.') + column).toLower();
+    const auto known = m_formatted.constFind(key);
+    if (known != m_formatted.constEnd())
+        return *known;
+    const QString name = ColumnFormatted(m_context, column, table);
+    if (!lost())
+        m_formatted.insert(key, name);
+    return name;
 }
 
 void ModifiedRecordTransfer::writeColumn(const FamilyFacts& facts, const LogRow& row,

@@ -1,4 +1,5 @@
 #include "base/LogFiles.h"
+#include "session/Sessions.h"
 #include "sync/ModifiedRecordTransfer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
@@ -396,6 +397,39 @@ private Q_SLOTS:
         QCOMPARE(historyRows(), before + 2);
     }
 
+    // The master's own refusal in the middle of a batch (an asset number it holds for another
+    // item) fails that row alone: the changes before and after it in the batch are carried and
+    // marked, and the refused one stays pending with its entry in syncerr.log.
+    void aRowTheMasterRefusesFailsAloneInItsBatch()
+    {
+        const QStringList items =
+            remoteValue(QStringLiteral("select group_concat(mtag,' ') from (select mtag from "
+                                       "inventory order by mtag limit 3)"))
+                .split(QLatin1Char(' '));
+        QCOMPARE(items.size(), 3);
+        const QString taken = masterValue(
+            QStringLiteral("select i4201 from inventory where mtag='%1'").arg(items[2]));
+        onRemote(QStringLiteral("update dbconfig set dbremote=0;delete from qel_vr_log;"
+                                "update inventory set i4201='%1-OLD' where mtag='%2';"
+                                "update dbconfig set dbremote=1;"
+                                "update inventory set i4202='first' where mtag='%3';"
+                                "update inventory set i4201='%1' where mtag='%4';"
+                                "update inventory set i4202='third' where mtag='%2'")
+                     .arg(taken, items[2], items[0], items[1]));
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(!m_t->state().errorOccurred);
+        QCOMPARE(masterValue(QStringLiteral("select group_concat(mtag||'='||i4202,' ') from "
+                                            "inventory where mtag in ('%1','%2') order by mtag")
+                                 .arg(items[0], items[2])),
+                 QStringLiteral("%1=first %2=third").arg(items[0], items[2]));
+        QCOMPARE(remoteValue(QStringLiteral("select group_concat(xtag||'/'||affected_column,' ') "
+                                            "from qel_vr_log where sync_date is null")),
+                 items[1] + QStringLiteral("/i4201"));
+        QVERIFY(syncErrors().contains(QStringLiteral("UNIQUE constraint failed")));
+        QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("2"));
+    }
+
     // A logged column name is never pasted into a statement unchecked: a forged log row whose
     // column smuggles in more SQL is a row failure, and the rest is carried.
     void aForgedColumnNameIsARowFailure()
@@ -474,17 +508,20 @@ private Q_SLOTS:
         // The master refuses one column of the item.
         m_fixture.faults().failWhen(FaultInjector::textContains(QStringLiteral(" set i4219=")),
                                     DbError(-194, QStringLiteral("refused by the master")));
-        // While the run goes on, the user edits the calibration again.
+        // While the run goes on, the user edits the calibration again. Another writer waits
+        // while the run holds a batch open, so the edit is logged through the run's own
+        // connection, in the middle of the batch.
         bool edited = false;
         m_fixture.faults().failWhen(
             [this, &edited, calibration](const QString& text) {
                 if (!edited && text.contains(QStringLiteral("affected_table='INVENTORY'")) &&
                     text.contains(QStringLiteral("set sync_date=now(*)"))) {
                     edited = true;
-                    onRemote(QStringLiteral("insert into qel_vr_log(xtag,affected_table,"
-                                            "affected_column,action,event_date) values('%1',"
-                                            "'CALIBRATION','c2304','UPD',varrow_now())")
-                                 .arg(calibration));
+                    userConnection(program(), Side::Remote)
+                        .execute(QStringLiteral("insert into mt.qel_vr_log(xtag,affected_table,"
+                                                "affected_column,action,event_date) values('%1',"
+                                                "'CALIBRATION','c2304','UPD',now(*))")
+                                     .arg(calibration));
                 }
                 return false;
             },
@@ -556,22 +593,31 @@ private Q_SLOTS:
                  QStringLiteral("0"));
     }
 
-    // A run that stops after it marked rows (the connection lost, the process killed) is
-    // finished by the next one: the log ends empty, and the work is recorded exactly once.
+    // A run that stops (the connection lost, the process killed) is finished by the next
+    // one: the log ends empty, and the work is recorded exactly once. Stopped inside a batch,
+    // the batch's writes and marks are undone together; stopped after batches were committed,
+    // their marks stay for the next run to settle.
     void anInterruptedRunIsFinishedByTheNext_data()
     {
         QTest::addColumn<QString>("stopAt");
         QTest::addColumn<int>("skip");
-        QTest::newRow("among the marks") << QStringLiteral("set sync_date=now(*)") << 5;
-        QTest::newRow("after the last mark") << QStringLiteral("set sync_date='") << 0;
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("inside the first batch")
+            << QStringLiteral("set sync_date=now(*)") << 3 << false;
+        QTest::newRow("among the marks")
+            << QStringLiteral("set sync_date=now(*) where sync_date is null and action='UPD' and "
+                              "affected_table='LOCATION'")
+            << 0 << true;
+        QTest::newRow("after the last mark") << QStringLiteral("set sync_date='") << 0 << true;
         QTest::newRow("after the history row")
-            << QStringLiteral("delete from mt.qel_vr_log where sync_date is not null") << 0;
+            << QStringLiteral("delete from mt.qel_vr_log where sync_date is not null") << 0 << true;
     }
 
     void anInterruptedRunIsFinishedByTheNext()
     {
         QFETCH(QString, stopAt);
         QFETCH(int, skip);
+        QFETCH(bool, marked);
         // The item columns changed in the field, to be compared on both sides at the end.
         QStringList changed;
         for (const QString& pair :
@@ -584,6 +630,9 @@ private Q_SLOTS:
                                .arg(p.value(1), p.value(0)));
         }
         QVERIFY(!changed.isEmpty());
+        QStringList masterBefore;
+        for (const QString& column : std::as_const(changed))
+            masterBefore << masterValue(column);
         const int before = historyRows();
         m_fixture.faults()
             .failWhen(FaultInjector::textContains(stopAt), FaultInjector::lostConnection())
@@ -591,9 +640,14 @@ private Q_SLOTS:
         signIn();
         TransferModifiedRecords(program());
         QVERIFY(m_t->state().errorOccurred);
-        QVERIFY(remoteValue(
-                    QStringLiteral("select count(*) from qel_vr_log where sync_date is not null"))
-                    .toInt() > 0);
+        QCOMPARE(remoteValue(
+                     QStringLiteral("select count(*) from qel_vr_log where sync_date is not null"))
+                         .toInt() > 0,
+                 marked);
+        if (!marked) {
+            for (qsizetype i = 0; i < changed.size(); ++i)
+                QCOMPARE(masterValue(changed[i]), masterBefore[i]);
+        }
 
         m_fixture.faults().clear();
         signIn();
