@@ -86,20 +86,29 @@ QString trigger(const TableDefinition& table, const QString& event, const QStrin
         .arg(table.name, event.left(3).toLower(), event, body);
 }
 
+// A keyed table logs each changed column by a trigger of its own, so an update compiles only
+// the triggers of the columns it sets, not a program that covers the whole table. SQLite fires
+// the triggers of one event newest first: they are made last column first, so that the
+// columns of one update are logged in the table's order.
+QStringList columnUpdateTriggers(const TableDefinition& table)
+{
+    QStringList triggers;
+    for (auto c = table.columns.crbegin(); c != table.columns.crend(); ++c) {
+        LogRow r = whole(table, QStringLiteral("NEW"), QStringLiteral("UPD"));
+        r.affectedColumn = quoted(c->name);
+        triggers.append(QStringLiteral("CREATE TRIGGER %1_vrlog_upd_%2 AFTER UPDATE OF %2 ON %1 "
+                                       "FOR EACH ROW WHEN %3 AND EXISTS (SELECT 1 FROM dbconfig "
+                                       "WHERE dbremote = 1) BEGIN %4 END")
+                            .arg(table.name, c->name, changed(c->name), insertRow(table, r)));
+    }
+    return triggers;
+}
+
+// Validation rows: a new key is a different row. The transfers apply validation INS/DEL as
+// whole rows, while their UPD forms address a row by part of its key only.
 QString updateBody(const TableDefinition& table)
 {
     QString body;
-    if (table.logForm == ChangeLogForm::Keyed) {
-        for (const ColumnDefinition& c : table.columns) {
-            LogRow r = whole(table, QStringLiteral("NEW"), QStringLiteral("UPD"));
-            r.affectedColumn = quoted(c.name);
-            body += insertRowWhen(table, r, changed(c.name));
-        }
-        return body;
-    }
-
-    // Validation rows: a new key is a different row. The transfers apply validation INS/DEL
-    // as whole rows, while their UPD forms address a row by part of its key only.
     const QStringList key = {table.xtagColumn, table.xtagAdditionalColumn};
     QStringList keyChanged, keyKept;
     for (const QString& k : key) {
@@ -151,11 +160,15 @@ QStringList ChangeLogTriggers::createStatements(const TableDefinition& table)
 {
     if (table.logForm == ChangeLogForm::None)
         return {};
-    return {
+    QStringList statements = {
         trigger(table, QStringLiteral("INSERT"),
                 insertRow(table, whole(table, QStringLiteral("NEW"), QStringLiteral("INS")))),
         trigger(table, QStringLiteral("DELETE"),
                 insertRow(table, whole(table, QStringLiteral("OLD"), QStringLiteral("DEL")))),
-        trigger(table, QStringLiteral("UPDATE"), updateBody(table)),
     };
+    if (table.logForm == ChangeLogForm::Keyed)
+        statements += columnUpdateTriggers(table);
+    else
+        statements.append(trigger(table, QStringLiteral("UPDATE"), updateBody(table)));
+    return statements;
 }
