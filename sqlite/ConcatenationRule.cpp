@@ -1,5 +1,7 @@
 #include "sqlite/ConcatenationRule.h"
 
+#include <algorithm>
+
 namespace {
 
 enum class ValueKind
@@ -286,6 +288,11 @@ Region rewriteRegion(const SqlTokens& tokens, qsizetype begin, qsizetype end)
 void ConcatenationRule::apply(SqlStatement& statement)
 {
     const SqlTokens& tokens = statement.tokens();
+    // Most statements hold no "+" at all: nothing to look at.
+    if (std::none_of(tokens.cbegin(), tokens.cend(), [](const SqlToken& token) {
+            return token.kind == SqlToken::Kind::Symbol && token.text == QLatin1String("+");
+        }))
+        return;
     Region rewritten = rewriteRegion(tokens, 0, tokens.size());
     statement.tokens() = rewritten.tokens;
 }
