@@ -51,8 +51,13 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
 {
     ui.setMainWindow(&main);
     ui.registerWindow(Window::About, [&program, &main] { return new FormAbout(program, &main); });
-    ui.registerWindow(Window::Connect,
-                      [&program, &main] { return main.addChildWindow(new FormConnect(program)); });
+    // The connect dialog opens over the main window, which is shown first.
+    ui.registerWindow(Window::Connect, [&program, &main] {
+        main.show();
+        auto* dialog = new FormConnect(program, &main);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        return dialog;
+    });
     ui.registerWindow(Window::Statistics, [&program, &main] {
         return main.addChildWindow(new FormStatistics(program));
     });
