@@ -1,4 +1,3 @@
-#include "base/Settings.h"
 #include "gui/FormAbout.h"
 #include "gui/MDIFormMain.h"
 #include "tests/support/TestMain.h"
@@ -7,8 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 
@@ -53,26 +54,35 @@ private Q_SLOTS:
         QCOMPARE(action("mnuRunCounter")->text(), QStringLiteral("Running Counter ON"));
     }
 
-    void aboutWindowShowsItsTextsAndKeepsItsPlace()
+    // The About window: its texts, modal over the main window and centred on it wherever that
+    // stands, as tall as its texts, closed by Escape.
+    void aboutWindowIsAModalDialogCentredOnTheMainWindow()
     {
         TestProgram t;
         t.loadDeliveredPhrases();
-        auto* about = new FormAbout(t.program());
+        QWidget mainWindow;
+        mainWindow.setGeometry(250, 140, 900, 700);
+        mainWindow.show();
+        QPointer<FormAbout> about = new FormAbout(t.program(), &mainWindow);
         QCOMPARE(about->windowTitle(), QStringLiteral("About DAD/ADUVI Varrow"));
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("LabelVersion"))->text(),
                  QStringLiteral("DAD/ADUVI Varrow Version 1.0.0"));
-        QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->text(),
-                 QStringLiteral("&OK"));
-        QCOMPARE(about->pos(), QPoint(171, 34));
-        about->move(200, 100);
-        about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->click();
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Left")),
-                 QStringLiteral("3000"));
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Top")),
-                 QStringLiteral("1500"));
-        auto* again = new FormAbout(t.program());
-        QCOMPARE(again->pos(), QPoint(200, 100));
-        delete again;
+        auto* ok = about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"));
+        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        about->show();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QVERIFY(about->isModal());
+        // Centred, give or take the width of the window frame.
+        const QPoint offCentre =
+            about->frameGeometry().center() - mainWindow.frameGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        // No empty band under the button.
+        const int below = about->height() - ok->geometry().bottom();
+        QVERIFY2(below <= 2 * about->layout()->contentsMargins().bottom(),
+                 qPrintable(QString::number(below)));
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(about.isNull());
     }
 };
 
