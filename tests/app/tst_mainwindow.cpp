@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -47,11 +48,35 @@ private Q_SLOTS:
         QCOMPARE(action("mnuNewRecords")->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(menu("mnuAdministration")->actions().size(), 4);
 
-        // The window follows the model.
+        // The window follows the model. The running counter is an item with a check mark.
         t.program().menus.EnableMenus();
-        QVERIFY(action("mnuRunCounter")->isEnabled());
-        action("mnuRunCounter")->trigger();
-        QCOMPARE(action("mnuRunCounter")->text(), QStringLiteral("Running Counter ON"));
+        QAction* counter = action("mnuRunCounter");
+        QVERIFY(counter->isEnabled());
+        QVERIFY(counter->isCheckable() && !counter->isChecked());
+        counter->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("Running Counter ON"));
+        QVERIFY(counter->isChecked() && t.state().runningCounter);
+        counter->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("Running Counter OFF"));
+        QVERIFY(!counter->isChecked() && !t.state().runningCounter);
+
+        // Once connected, the status bar says where and as whom, never with which password,
+        // and what is pending.
+        QVERIFY(!window.statusBar()->isVisible());
+        t.state().masterPassword = QStringLiteral("Sesame-42");
+        t.state().remotePassword = QStringLiteral("Sesame-43");
+        t.program().menus.setStatus(
+            MenuModel::Status{QStringLiteral("VarrowMaster"), QStringLiteral("anna"),
+                              QStringLiteral("VarrowRemote"), QStringLiteral("mt"), 468, 37});
+        QVERIFY(window.statusBar()->isVisible());
+        QStringList status;
+        for (QLabel* part : window.statusBar()->findChildren<QLabel*>())
+            status << part->text();
+        QCOMPARE(status, QStringList({"Master: VarrowMaster (anna)", "Remote: VarrowRemote (mt)",
+                                      "New Records Pending: 468   Changes Pending: 37"}));
+        QVERIFY(!status.join(QString()).contains(QStringLiteral("Sesame")));
+        t.program().menus.setStatus(std::nullopt);
+        QVERIFY(!window.statusBar()->isVisible());
     }
 
     // The About window: its texts, modal over the main window and centred on it wherever that
