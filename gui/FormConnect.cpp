@@ -109,7 +109,9 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
     layout->addWidget(heading);
     layout->addLayout(panels);
     layout->addLayout(buttons);
-    // The dialog's width; its height is what the content needs, with no empty band.
+    // The dialog's width; its height is what the content needs, with no empty band (measured
+    // once the style sheet has given the panels their frames).
+    ensurePolished();
     setFixedSize(twipsToPixels(9675), layout->sizeHint().height());
 
     connect(m_masterSource, &QComboBox::currentIndexChanged, this, [this](int index) {
