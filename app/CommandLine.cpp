@@ -114,3 +114,39 @@ QString missingKeys(const CommandKeys& keys)
     }
     return missing.join(QStringLiteral(", "));
 }
+
+std::optional<QString> informationRequest(const QStringList& arguments)
+{
+    if (arguments.size() != 1)
+        return std::nullopt;
+    if (arguments.first() == QLatin1String("--version"))
+        return QStringLiteral("vrw1 (Varrow) %1.%2.%3\n")
+            .arg(VARROW_VERSION_MAJOR)
+            .arg(VARROW_VERSION_MINOR)
+            .arg(VARROW_VERSION_PATCH);
+    if (arguments.first() != QLatin1String("--help"))
+        return std::nullopt;
+    return QStringLiteral(
+        "Usage: vrw1 [SWITCH] [MDSN=name;MUID=user;MPWD=password;RDSN=name;RUID=user;"
+        "RPWD=password]\n"
+        "       vrw1 --help | --version\n"
+        "Keeps the Remote Database, a copy worked on apart, in step with the Master Database.\n"
+        "\n"
+        "Without a switch the connect dialog opens, its fields filled from the keys given.\n"
+        "A switch starts the command line (only its first nine characters count, in any case):\n"
+        "  -AUTOSYNC  connect, transfer the new and the changed records, create a new Remote\n"
+        "             Database from the Master Database, and end\n"
+        "  -TRANSFER  connect, transfer the new and the changed records, and end\n"
+        "  -TRANSALL  connect and merge every record of the Remote Database into the Master\n"
+        "             Database (maintenance; the window stays open)\n"
+        "  DEBUGGING  show the copy engine's trace in the statistics window\n"
+        "Keys, after the switch in any order and case, each written KEY=value: MDSN, MUID,\n"
+        "MPWD name the data source, user and password of the Master Database, RDSN, RUID,\n"
+        "RPWD those of the Remote Database. Each value ends with \";\" except RPWD's, which\n"
+        "runs to the end of the line, so RPWD comes last. Quote the list for the shell.\n"
+        "\n"
+        "vrw1 reads its texts from vrwphrases.txt in the working folder or its installation.\n"
+        "VARROW_HEADLESS=1 runs without windows: messages go to standard error and take\n"
+        "their default answer, or the answers listed in VARROW_ANSWERS (\"Yes,No,...\").\n"
+        "Exit status: 0 done, 1 stopped by a failure, 2 done but syncerr.log needs a look.\n");
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 enum class CommandSwitch
@@ -32,3 +33,8 @@ CommandKeys parseCommandKeys(const QString& line);
 
 // The names of the keys that could not be located, for a warning ("MDSN, RPWD").
 QString missingKeys(const CommandKeys& keys);
+
+// "--help" or "--version" as the one and only argument: the text vrw1 prints before it does
+// anything else, and ends. Anywhere else (after a switch, inside a value) they are no request,
+// so they never take a word from the program's own command line.
+std::optional<QString> informationRequest(const QStringList& arguments);

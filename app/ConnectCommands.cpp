@@ -83,16 +83,30 @@ bool ConnectCommands::fieldsComplete()
     const QString incomplete = m_program.phrase(s.autosyncRunning ? 139 : 135);
     for (Field f : {Field::TextMasterUsername, Field::TextRemoteUsername, Field::TextMasterPassword,
                     Field::TextRemotePassword}) {
-        if (dialog.text(f).isEmpty()) {
-            m_program.ui.setBusy(false);
-            m_program.ui.message({incomplete, m_program.phrase(550), MessageIcon::Exclamation,
-                                  MessageButtons::Ok, std::nullopt});
-            dialog.setFocus(f);
-            s.autosyncRunning = false;
-            return false;
-        }
+        if (dialog.text(f).isEmpty())
+            return refuseIncomplete(incomplete, f);
     }
+    // Nothing is tried without a data source on each side, from the list or the command line;
+    // with none set up at all, the user learns that it is the configuration that lacks them.
+    const QString noSource =
+        m_program.phrase(138) + (dialog.dataSources.isEmpty()
+                                     ? QStringLiteral("\r\n\r\n") + m_program.phrase(140)
+                                     : QString());
+    if (s.masterDataSource.trimmed().isEmpty() && dialog.masterDataSourceText().isEmpty())
+        return refuseIncomplete(noSource, Field::ComboMasterDatasource);
+    if (s.remoteDataSource.trimmed().isEmpty() && dialog.remoteDataSourceText().isEmpty())
+        return refuseIncomplete(noSource, Field::ComboRemoteDatasource);
     return true;
+}
+
+bool ConnectCommands::refuseIncomplete(const QString& text, Field field)
+{
+    m_program.ui.setBusy(false);
+    m_program.ui.message(
+        {text, m_program.phrase(550), MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+    m_program.connectDialog.setFocus(field);
+    m_program.state.autosyncRunning = false;
+    return false;
 }
 
 // Data sources given on the command line stay; the rest comes from the dialog.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/ConnectDialogModel.h"
+
 class Program;
 
 // What the connect dialog's buttons and the automatic runs do with the dialog's fields.
@@ -16,6 +18,8 @@ public:
 private:
     // Each step returns false when the sequence stops there (the user has been told).
     bool fieldsComplete();
+    // The login is incomplete: the message, and the cursor in the field to fill.
+    bool refuseIncomplete(const QString& text, ConnectDialogModel::Field field);
     void takeCredentials();
     bool connectBoth();
     void connectFailed(bool remote);

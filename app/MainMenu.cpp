@@ -44,7 +44,8 @@ void MainMenu::UpdateMenuStatus()
         }
         ClearMasterLog(m_program);
 
-        if (countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("INS"))) == 0) {
+        const long newRows = countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("INS")));
+        if (newRows == 0) {
             menus.setEnabled(MenuId::mnuNewRecords, false);
             menus.setEnabled(MenuId::mnuVRLog, false);
             menus.setEnabled(MenuId::mnuRunCounter, false);
@@ -55,8 +56,10 @@ void MainMenu::UpdateMenuStatus()
             s.newRecordsPending = true;
         }
         // Pending new records count as pending modifications too, so both transfers run.
-        if (countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("UPD"))) == 0 &&
-            !s.newRecordsPending && countOf(command, ChangeLog::markedCountQuery()) == 0) {
+        const long changedRows =
+            countOf(command, ChangeLog::pendingCountQuery(QStringLiteral("UPD")));
+        if (changedRows == 0 && !s.newRecordsPending &&
+            countOf(command, ChangeLog::markedCountQuery()) == 0) {
             s.modifiedRecordsPending = false;
         } else {
             menus.setEnabled(MenuId::mnuVRLog, true);
@@ -76,6 +79,8 @@ void MainMenu::UpdateMenuStatus()
         menus.setEnabled(MenuId::mnuReLogin, true);
         menus.setVisible(MenuId::mnuAdministration, true);
         menus.setEnabled(MenuId::mnuAdministration, true);
+        menus.setStatus(MenuModel::Status{s.masterDataSource, s.masterUser, s.remoteDataSource,
+                                          s.remoteUser, newRows, changedRows});
     } catch (const DbError& e) {
         ReportError(m_program, e, QStringLiteral("VRW1,UpdateMenuStatus"), command.commandText());
     }
@@ -193,9 +198,10 @@ void MainMenu::onRunCounter()
 
 void MainMenu::showRunningCounterState()
 {
-    m_program.menus.setCaption(MenuId::mnuRunCounter,
-                               m_program.phrase(11) + QLatin1Char(' ') +
-                                   m_program.phrase(m_program.state.runningCounter ? 12 : 13));
+    const bool on = m_program.state.runningCounter;
+    m_program.menus.setCaption(MenuId::mnuRunCounter, m_program.phrase(11) + QLatin1Char(' ') +
+                                                          m_program.phrase(on ? 12 : 13));
+    m_program.menus.setChecked(MenuId::mnuRunCounter, on);
 }
 
 void MainMenu::onAbout()

@@ -68,7 +68,9 @@ QStringList phraseFileLines(const QString& content)
 
 QStringList phraseFileFolders()
 {
-    return {QDir::currentPath(), QCoreApplication::applicationDirPath()};
+    const QDir program(QCoreApplication::applicationDirPath());
+    return {QDir::currentPath(), program.path(),
+            QDir::cleanPath(program.filePath(QStringLiteral(VARROW_DATA_FROM_BIN)))};
 }
 
 QString findPhraseFile(const QStringList& folders)

@@ -19,8 +19,9 @@ PhraseLine parsePhraseLine(const QString& line);
 // CR LF; a lone CR or LF is taken as a line end too.
 QStringList phraseFileLines(const QString& content);
 
-// Where the phrase file is found: the working directory first, then the installation folder
-// (beside the executable). Empty when neither holds it.
+// Where the phrase file is found: the working directory first, then beside the executable
+// (a build), then the data folder of an installation (share/varrow beside bin). Empty when
+// none holds it.
 QString findPhraseFile(const QStringList& folders);
 QStringList phraseFileFolders();
 

@@ -11,20 +11,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString section = QStringLiteral("FormAbout");
-}
-
-FormAbout::FormAbout(Program& program, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_program(program)
+FormAbout::FormAbout(Program& program, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Shown, not executed: the one thread goes back to the event loop, and the main window
+    // waits until the dialog is closed.
+    setWindowModality(Qt::ApplicationModal);
     const AboutContent content = aboutContent(program.state.phrases);
-
-    setFixedSize(twipsToPixels(4830), twipsToPixels(4800));
-    move(twipsToPixels(storedTwips(program, section, QStringLiteral("Left"), 2565)),
-         twipsToPixels(storedTwips(program, section, QStringLiteral("Top"), 510)));
     setWindowTitle(content.caption);
     setWindowIcon(VarrowIcons::icon(101));
 
@@ -48,7 +42,6 @@ FormAbout::FormAbout(Program& program, QWidget* parent)
     texts->addWidget(label(QStringLiteral("Label3"), content.label3));
     texts->addWidget(label(QStringLiteral("Label4"), content.label4));
     texts->addWidget(label(QStringLiteral("Label5"), content.label5));
-    texts->addStretch();
 
     auto* top = new QHBoxLayout;
     top->addWidget(picture);
@@ -63,13 +56,27 @@ FormAbout::FormAbout(Program& program, QWidget* parent)
     buttons->addWidget(ok);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
+    layout->addLayout(top);
     layout->addLayout(buttons);
+    // The window's width; its height is what the wrapped texts need at that width.
+    const int width = twipsToPixels(4830);
+    setFixedSize(width, layout->totalHeightForWidth(width));
 }
 
+void FormAbout::reject()
+{
+    close();
+}
+
+void FormAbout::showEvent(QShowEvent* event)
+{
+    if (QWidget* main = parentWidget())
+        move(main->frameGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+// Closing is all there is to do; QDialog would take the close box for Escape.
 void FormAbout::closeEvent(QCloseEvent* event)
 {
-    storeTwips(m_program, section, QStringLiteral("Left"), pixelsToTwips(x()));
-    storeTwips(m_program, section, QStringLiteral("Top"), pixelsToTwips(y()));
     event->accept();
 }

@@ -1,20 +1,21 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 class Program;
 
-// The About window: a small window of its own (not inside the main frame) that keeps its
-// position between runs.
-class FormAbout : public QWidget
+// The About window: a modal dialog centred on the main window, as tall as its texts need.
+// OK, Escape and the close box close it.
+class FormAbout : public QDialog
 {
     Q_OBJECT
 public:
     explicit FormAbout(Program& program, QWidget* parent = nullptr);
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+public Q_SLOTS:
+    void reject() override;
 
-private:
-    Program& m_program;
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 };

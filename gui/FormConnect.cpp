@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMoveEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -32,13 +33,12 @@ QLineEdit* lineEdit(QWidget* parent, const char* name, bool password)
 } // namespace
 
 FormConnect::FormConnect(Program& program, QWidget* parent)
-    : QWidget(parent), m_program(program), m_form(program.connectDialog)
+    : QDialog(parent), m_program(program), m_form(program.connectDialog)
 {
     setObjectName(QStringLiteral("FormConnect"));
     const Phrases& p = program.state.phrases;
     setWindowTitle(p[126]);
     setWindowIcon(VarrowIcons::icon(103));
-    setFixedSize(twipsToPixels(9675), twipsToPixels(4095) - 30);
 
     m_masterSource = new QComboBox(this);
     m_masterSource->setObjectName(QStringLiteral("ComboMasterDatasource"));
@@ -87,6 +87,12 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
     autoSyncButton->setToolTip(p[537]);
     exitButton->setToolTip(p[187]);
 
+    // A panel's caption sits on its frame line; a password shows a "*" for each character.
+    setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 1.2ex;"
+        " padding-top: 1ex; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }"
+        "QLineEdit { lineedit-password-character: 42; }"));
     auto* heading = new QLabel(p[125], this);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
@@ -103,6 +109,10 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
     layout->addWidget(heading);
     layout->addLayout(panels);
     layout->addLayout(buttons);
+    // The dialog's width; its height is what the content needs, with no empty band (measured
+    // once the style sheet has given the panels their frames).
+    ensurePolished();
+    setFixedSize(twipsToPixels(9675), layout->sizeHint().height());
 
     connect(m_masterSource, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_refreshing)
@@ -122,8 +132,7 @@ FormConnect::FormConnect(Program& program, QWidget* parent)
             [this, &commands] { run([&commands] { commands.ConnectToDatabases(); }); });
     connect(autoSyncButton, &QPushButton::clicked, this,
             [this, &commands] { run([&commands] { commands.AutoSync(); }); });
-    connect(exitButton, &QPushButton::clicked, this,
-            [this] { run([this] { m_form.CommandExit(); }); });
+    connect(exitButton, &QPushButton::clicked, this, &FormConnect::reject);
     connect(&m_form, &ConnectDialogModel::changed, this, &FormConnect::refresh);
     refresh();
 }
@@ -155,30 +164,44 @@ void FormConnect::refresh()
     m_refreshing = false;
 }
 
+void FormConnect::reject()
+{
+    run([this] { m_form.CommandExit(); });
+}
+
+QPoint FormConnect::origin() const
+{
+    return parentWidget() ? parentWidget()->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
+}
+
 void FormConnect::showEvent(QShowEvent* event)
 {
-    QWidget* frame = parentWidget() ? parentWidget() : this;
-    frame->move(twipsToPixels(m_form.leftTwips), twipsToPixels(m_form.topTwips));
-    frame->installEventFilter(this);
+    move(origin() + QPoint(twipsToPixels(m_form.leftTwips), twipsToPixels(m_form.topTwips)));
+    // The focus frame is drawn from the start, not only once the user has pressed Tab, so that
+    // the button Enter would press can be seen.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     if (m_form.focus)
         m_widgets[*m_form.focus]->setFocus();
     else if (!m_form.tabOrder.isEmpty())
         m_widgets[m_form.tabOrder.first()]->setFocus();
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
 }
 
-bool FormConnect::eventFilter(QObject* watched, QEvent* event)
+// The position is kept relative to the main window, as the dialog opens over it. Only where
+// the shown dialog is counts, not the place it had before showEvent moved it.
+void FormConnect::moveEvent(QMoveEvent* event)
 {
-    if (event->type() == QEvent::Move && watched == (parentWidget() ? parentWidget() : this)) {
-        const QPoint at = static_cast<QWidget*>(watched)->pos();
-        m_form.leftTwips = pixelsToTwips(at.x());
-        m_form.topTwips = pixelsToTwips(at.y());
-    }
-    return QWidget::eventFilter(watched, event);
+    QDialog::moveEvent(event);
+    if (!isVisible())
+        return;
+    const QPoint at = pos() - origin();
+    m_form.leftTwips = pixelsToTwips(at.x());
+    m_form.topTwips = pixelsToTwips(at.y());
 }
 
 void FormConnect::closeEvent(QCloseEvent* event)
 {
+    // The close box unloads the dialog without asking (QDialog would take it as Escape).
     m_form.unload();
     event->accept();
 }

@@ -10,10 +10,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,79 +26,35 @@ namespace {
 // settings give (borders and caption).
 constexpr int FrameWidthPixels = 8;
 constexpr int FrameHeightPixels = 30;
-constexpr int BoxWidthPixels = 50;
+constexpr int Columns = 5; // the row captions, then the four counts
 
-QLineEdit* countBox(QWidget* parent, const QString& name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAlignment(Qt::AlignRight);
-    box->setFixedWidth(BoxWidthPixels);
-    box->setTextMargins(0, 0, 0, 0);
-    return box;
-}
+constexpr Qt::Alignment numberAlignment = Qt::AlignRight | Qt::AlignVCenter;
+constexpr Qt::Alignment captionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 } // namespace
+
+const QString FormStatistics::unfilled = QStringLiteral("\u2013");
 
 FormStatistics::FormStatistics(Program& program, QWidget* parent)
     : QWidget(parent), m_sheet(program.statistics)
 {
     setObjectName(QStringLiteral("FormStatistics"));
     setWindowIcon(VarrowIcons::icon(101));
-    QFont small = font();
-    small.setPointSizeF(8);
-    setFont(small);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->setSpacing(3);
+    layout->setContentsMargins(6, 6, 6, 6);
 
     auto* title = new QLabel(this);
     title->setObjectName(QStringLiteral("StatTitle"));
     title->setAlignment(Qt::AlignCenter);
-    QFont bold = small;
+    QFont bold = font();
     bold.setBold(true);
     title->setFont(bold);
     m_captions.insert(QStringLiteral("StatTitle"), title);
     layout->addWidget(title);
 
-    m_grid = new QGroupBox(this);
-    m_grid->setObjectName(QStringLiteral("dbrecords"));
-    auto* gridLayout = new QGridLayout(m_grid);
-    gridLayout->setContentsMargins(4, 2, 4, 4);
-    gridLayout->setHorizontalSpacing(3);
-    gridLayout->setVerticalSpacing(2);
-    m_header = new QLabel(m_grid);
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPixelSize(8);
-    m_header->setFont(fixed);
-    gridLayout->addWidget(m_header, 0, 0, 1, 5);
-
-    using Column = StatisticsSheet::Column;
-    const Column columns[] = {Column::Rtotal, Column::Rnumber, Column::Mtotal, Column::Mnumber};
-    const QStringList& rows = StatisticsSheet::rowNames();
-    for (int r = 0; r < rows.size(); ++r) {
-        auto* caption = new QLabel(m_grid);
-        caption->setObjectName(rows[r]);
-        m_captions.insert(rows[r], caption);
-        gridLayout->addWidget(caption, r + 1, 0);
-        QList<QWidget*> cells{caption};
-        for (int c = 0; c < 4; ++c) {
-            const bool totals = r == rows.size() - 1;
-            const QString name =
-                totals ? StatisticsSheet::totalBox(columns[c])
-                       : StatisticsSheet::box(columns[c], StatisticsSheet::tableSuffixes()[r]);
-            QLineEdit* box = countBox(m_grid, name);
-            m_boxes.insert(name, box);
-            gridLayout->addWidget(box, r + 1, c + 1);
-            cells.append(box);
-        }
-        m_rows.insert(rows[r], cells);
-    }
-    gridLayout->setColumnStretch(0, 1);
-    layout->addWidget(m_grid);
+    buildTable();
+    layout->addWidget(m_table);
 
     m_function = new QLabel(this);
     m_function->setObjectName(QStringLiteral("Function"));
@@ -104,29 +64,9 @@ FormStatistics::FormStatistics(Program& program, QWidget* parent)
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setRange(0, 100);
-    m_bar->setFixedHeight(16);
     layout->addWidget(m_function);
     layout->addWidget(m_progress);
     layout->addWidget(m_bar);
-
-    auto* counters = new QGridLayout;
-    counters->setVerticalSpacing(2);
-    auto addCounter = [&](int row, const QString& labelName, const QString& boxName) {
-        auto* label = new QLabel(this);
-        label->setObjectName(labelName);
-        m_captions.insert(labelName, label);
-        QLineEdit* box = countBox(this, boxName);
-        box->setFixedWidth(BoxWidthPixels + 10);
-        m_boxes.insert(boxName, box);
-        m_hideable.insert(labelName, label);
-        m_hideable.insert(boxName, box);
-        counters->addWidget(label, row, 0);
-        counters->addWidget(box, row, 1);
-    };
-    addCounter(0, QStringLiteral("LabelCounter"), QStringLiteral("TextCounter"));
-    addCounter(1, QStringLiteral("Labelmaxcounter"), QStringLiteral("Textmaxcounter"));
-    counters->setColumnStretch(2, 1);
-    layout->addLayout(counters);
 
     auto* debugFrame = new QGroupBox(this);
     debugFrame->setObjectName(QStringLiteral("Frame2"));
@@ -138,22 +78,136 @@ FormStatistics::FormStatistics(Program& program, QWidget* parent)
     m_trace = new QPlainTextEdit(debugFrame);
     m_trace->setObjectName(QStringLiteral("Text_debugs"));
     m_trace->setReadOnly(true);
-    m_trace->setFont(fixed);
+    m_trace->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     debugLayout->addWidget(debugLabel);
     debugLayout->addWidget(m_trace, 1);
     m_hideable.insert(QStringLiteral("Frame2"), debugFrame);
     m_hideable.insert(QStringLiteral("Label_debugs"), debugLabel);
     m_hideable.insert(QStringLiteral("Text_debugs"), m_trace);
+    // The trace takes the room the debugging switch adds; without it the table takes any.
     layout->addWidget(debugFrame, 1);
-    layout->addStretch();
+
+    auto* counters = new QGridLayout;
+    auto addCounter = [&](int row, const QString& labelName, const QString& boxName) {
+        auto* label = new QLabel(this);
+        label->setObjectName(labelName);
+        m_captions.insert(labelName, label);
+        auto* box = new QLineEdit(this);
+        box->setObjectName(boxName);
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(numberAlignment);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+        m_boxes.insert(boxName, box);
+        m_hideable.insert(labelName, label);
+        m_hideable.insert(boxName, box);
+        counters->addWidget(label, row, 0);
+        counters->addWidget(box, row, 1);
+    };
+    addCounter(0, QStringLiteral("LabelCounter"), QStringLiteral("TextCounter"));
+    addCounter(1, QStringLiteral("Labelmaxcounter"), QStringLiteral("Textmaxcounter"));
+    counters->setColumnStretch(2, 1);
+    auto* close = new QPushButton(program.phrase(174), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, [this] { frame()->close(); });
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(counters, 1);
+    bottom->addWidget(close, 0, Qt::AlignBottom);
+    layout->addLayout(bottom);
 
     connect(&m_sheet, &StatisticsSheet::changed, this, &FormStatistics::refresh);
     refreshAll();
 }
 
+void FormStatistics::buildTable()
+{
+    const QStringList& rows = StatisticsSheet::rowNames();
+    m_table = new QTableWidget(rows.size(), Columns, this);
+    m_table->setObjectName(QStringLiteral("dbrecords"));
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_table->setFocusPolicy(Qt::NoFocus);
+    m_table->setWordWrap(false);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->verticalHeader()->hide();
+    for (int c = 0; c < Columns; ++c) {
+        auto* header = new QTableWidgetItem;
+        header->setTextAlignment(c == 0 ? captionAlignment : numberAlignment);
+        m_table->setHorizontalHeaderItem(c, header);
+    }
+    QHeaderView* columns = m_table->horizontalHeader();
+    columns->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    for (int c = 1; c < Columns; ++c)
+        columns->setSectionResizeMode(c, QHeaderView::Stretch);
+
+    using Column = StatisticsSheet::Column;
+    const Column counts[] = {Column::Rtotal, Column::Rnumber, Column::Mtotal, Column::Mnumber};
+    QFont bold = font();
+    bold.setBold(true);
+    for (int r = 0; r < rows.size(); ++r) {
+        const bool totals = r == rows.size() - 1;
+        auto* caption = new QTableWidgetItem;
+        caption->setTextAlignment(captionAlignment);
+        m_table->setItem(r, 0, caption);
+        m_rowCaptions.insert(rows[r], caption);
+        for (int c = 0; c < 4; ++c) {
+            const QString name =
+                totals ? StatisticsSheet::totalBox(counts[c])
+                       : StatisticsSheet::box(counts[c], StatisticsSheet::tableSuffixes()[r]);
+            auto* cell = new QTableWidgetItem;
+            cell->setTextAlignment(numberAlignment);
+            cell->setData(Qt::UserRole, name);
+            m_table->setItem(r, c + 1, cell);
+            m_cells.insert(name, cell);
+        }
+        if (totals) {
+            for (int c = 0; c < Columns; ++c)
+                m_table->item(r, c)->setFont(bold);
+        }
+    }
+
+    // Every row is shown whole: the rows share what room the window has, and never get less
+    // than a line of text each.
+    QHeaderView* lines = m_table->verticalHeader();
+    lines->setMinimumSectionSize(fontMetrics().height() + 6);
+    lines->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    m_table->setMinimumHeight(columns->sizeHint().height() +
+                              rows.size() * lines->minimumSectionSize() +
+                              2 * m_table->frameWidth());
+}
+
 QWidget* FormStatistics::frame()
 {
     return parentWidget() ? parentWidget() : this;
+}
+
+void FormStatistics::refreshHeader()
+{
+    const QStringList titles = m_sheet.columnTitles();
+    for (int c = 0; c < Columns; ++c)
+        m_table->horizontalHeaderItem(c)->setText(titles.value(c));
+    // A header that is not five titles is still shown, whole, over the first column.
+    if (titles.isEmpty())
+        m_table->horizontalHeaderItem(0)->setText(
+            m_sheet.text(QStringLiteral("dbrecords(0)")).trimmed());
+
+    // The count columns share the width equally, each wide enough for its title and a
+    // five-digit count; the window grows when the sheet's width is not enough.
+    QHeaderView* columns = m_table->horizontalHeader();
+    int countWidth = columns->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                     2 * style()->pixelMetric(QStyle::PM_HeaderMargin);
+    for (int c = 1; c < Columns; ++c)
+        countWidth = std::max(countWidth, columns->sectionSizeHint(c));
+    const int textMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
+    int captionWidth = columns->sectionSizeHint(0);
+    for (const QTableWidgetItem* caption : std::as_const(m_rowCaptions))
+        captionWidth =
+            std::max(captionWidth,
+                     QFontMetrics(caption->font()).horizontalAdvance(caption->text()) + textMargin);
+    m_table->setMinimumWidth(captionWidth + (Columns - 1) * countWidth + 2 * m_table->frameWidth());
+    fitWindow();
 }
 
 void FormStatistics::refresh(const QString& name)
@@ -169,33 +223,58 @@ void FormStatistics::refresh(const QString& name)
     } else if (name == QLatin1String("Progress")) {
         m_progress->setText(m_sheet.text(name));
     } else if (name == QLatin1String("dbrecords(0)")) {
-        m_header->setText(m_sheet.text(name));
+        refreshHeader();
     } else if (name == QLatin1String("Text_debugs")) {
         QString text = m_sheet.text(name);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         m_trace->setPlainText(text);
         m_trace->moveCursor(QTextCursor::End);
+    } else if (QTableWidgetItem* cell = m_cells.value(name)) {
+        const QString text = m_sheet.text(name).trimmed();
+        cell->setText(text.isEmpty() ? unfilled : text);
     } else if (QLineEdit* box = m_boxes.value(name)) {
         box->setText(m_sheet.text(name));
     }
-    if (QWidget* w = m_hideable.value(name))
-        w->setVisible(m_sheet.isVisible(name));
+    if (QWidget* w = m_hideable.value(name)) {
+        const bool visible = m_sheet.isVisible(name);
+        if (w->isVisibleTo(this) != visible) {
+            w->setVisible(visible);
+            fitWindow();
+        }
+    }
 }
 
 void FormStatistics::refreshAll()
 {
     setWindowTitle(m_sheet.caption(QStringLiteral("Caption")));
-    setFixedSize(twipsToPixels(m_sheet.widthTwips()) - FrameWidthPixels,
-                 twipsToPixels(m_sheet.heightTwips()) - FrameHeightPixels);
     for (auto it = m_captions.cbegin(); it != m_captions.cend(); ++it)
         it.value()->setText(m_sheet.caption(it.key()));
-    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
-        for (QWidget* cell : it.value())
-            cell->setEnabled(m_sheet.isRowEnabled(it.key()));
+    for (auto it = m_rowCaptions.cbegin(); it != m_rowCaptions.cend(); ++it) {
+        it.value()->setText(m_sheet.caption(it.key()));
+        const Qt::ItemFlags flags =
+            m_sheet.isRowEnabled(it.key()) ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+        const int row = it.value()->row();
+        for (int c = 0; c < Columns; ++c)
+            m_table->item(row, c)->setFlags(flags);
+    }
     for (const QString& name : StatisticsSheet::textNames())
         refresh(name);
     for (auto it = m_hideable.cbegin(); it != m_hideable.cend(); ++it)
         it.value()->setVisible(m_sheet.isVisible(it.key()));
+    fitWindow();
+}
+
+// The size the sheet gives, grown where the content needs more (a larger font, the running
+// counters shown): the table's rows take any room to spare, so no empty band is left.
+void FormStatistics::fitWindow()
+{
+    const QSize given(twipsToPixels(m_sheet.widthTwips()) - FrameWidthPixels,
+                      twipsToPixels(m_sheet.heightTwips()) - FrameHeightPixels);
+    layout()->invalidate();
+    const QSize size = given.expandedTo(layout()->totalMinimumSize());
+    setFixedSize(size);
+    if (parentWidget())
+        parentWidget()->adjustSize();
 }
 
 void FormStatistics::showEvent(QShowEvent* event)

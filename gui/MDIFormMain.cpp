@@ -5,9 +5,11 @@
 #include "gui/VarrowIcons.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 
 MDIFormMain::MDIFormMain(Program& program) : m_program(program), m_area(new QMdiArea(this))
 {
@@ -17,6 +19,7 @@ MDIFormMain::MDIFormMain(Program& program) : m_program(program), m_area(new QMdi
     setWindowIcon(VarrowIcons::icon(101));
     resize(960, 720);
     buildMenus();
+    buildStatusBar();
     syncMenus();
     connect(&m_program.menus, &MenuModel::changed, this, &MDIFormMain::syncMenus);
 }
@@ -64,9 +67,13 @@ void MDIFormMain::buildMenus()
         QAction* action = m_menus.at(*item.parent)->addAction(QString());
         action->setObjectName(item.name);
         action->setShortcut(QKeySequence(item.shortcut));
+        action->setCheckable(model.checked(id).has_value());
         m_actions[id] = action;
-        connect(action, &QAction::triggered, this,
-                [this, id] { runGuarded([this, id] { m_program.mainMenu.onCommand(id); }); });
+        // A checkable item shows the model's state afterwards, whatever the click made of it.
+        connect(action, &QAction::triggered, this, [this, id] {
+            runGuarded([this, id] { m_program.mainMenu.onCommand(id); });
+            syncMenus();
+        });
     }
 }
 
@@ -78,7 +85,40 @@ void MDIFormMain::syncMenus()
         action->setText(item.caption);
         action->setEnabled(item.enabled);
         action->setVisible(item.visible);
+        if (const std::optional<bool> checked = m_program.menus.checked(item.id))
+            action->setChecked(*checked);
     }
+    syncStatus();
+}
+
+void MDIFormMain::buildStatusBar()
+{
+    for (QLabel*& label : m_status) {
+        label = new QLabel(this);
+        label->setContentsMargins(4, 0, 12, 0);
+        statusBar()->addWidget(label);
+    }
+    m_status[0]->setObjectName(QStringLiteral("statusMaster"));
+    m_status[1]->setObjectName(QStringLiteral("statusRemote"));
+    m_status[2]->setObjectName(QStringLiteral("statusPending"));
+}
+
+void MDIFormMain::syncStatus()
+{
+    const std::optional<MenuModel::Status>& status = m_program.menus.status();
+    statusBar()->setVisible(status.has_value());
+    if (!status)
+        return;
+    auto side = [this](int phrase, const QString& dataSource, const QString& user) {
+        return QStringLiteral("%1: %2 (%3)").arg(m_program.phrase(phrase), dataSource, user);
+    };
+    m_status[0]->setText(side(520, status->masterDataSource, status->masterUser));
+    m_status[1]->setText(side(521, status->remoteDataSource, status->remoteUser));
+    m_status[2]->setText(QStringLiteral("%1 %2   %3 %4")
+                             .arg(m_program.phrase(567))
+                             .arg(status->newRows)
+                             .arg(m_program.phrase(568))
+                             .arg(status->changedRows));
 }
 
 QAction* MDIFormMain::actionFor(MenuId id) const

@@ -7,6 +7,7 @@
 
 class Program;
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -29,10 +30,13 @@ protected:
 private:
     void buildMenus();
     void syncMenus();
+    void buildStatusBar();
+    void syncStatus();
     QAction* actionFor(MenuId id) const;
 
     Program& m_program;
     QMdiArea* m_area;
     std::map<MenuId, QMenu*> m_menus;
     std::map<MenuId, QAction*> m_actions;
+    QLabel* m_status[3] = {}; // where: master, remote; what: the pending rows
 };

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/InstanceLock.h"
 #include "app/Program.h"
 #include "app/Startup.h"
@@ -24,14 +25,13 @@
 
 namespace {
 
-// The command line as one text: the arguments joined by blanks. Taken before Qt sees them, so none
-// is mistaken for a Qt option.
-QString commandLineOf(int argc, char** argv)
+// The arguments, taken before Qt sees them, so none is mistaken for a Qt option.
+QStringList argumentsOf(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments.join(QLatin1Char(' '));
+    return arguments;
 }
 
 // Qt wants a private runtime folder and complains on every start when the session has none
@@ -51,8 +51,13 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
 {
     ui.setMainWindow(&main);
     ui.registerWindow(Window::About, [&program, &main] { return new FormAbout(program, &main); });
-    ui.registerWindow(Window::Connect,
-                      [&program, &main] { return main.addChildWindow(new FormConnect(program)); });
+    // The connect dialog opens over the main window, which is shown first.
+    ui.registerWindow(Window::Connect, [&program, &main] {
+        main.show();
+        auto* dialog = new FormConnect(program, &main);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        return dialog;
+    });
     ui.registerWindow(Window::Statistics, [&program, &main] {
         return main.addChildWindow(new FormStatistics(program));
     });
@@ -74,7 +79,14 @@ void registerWindows(QtUi& ui, Program& program, MDIFormMain& main)
 
 int main(int argc, char** argv)
 {
-    const QString commandLine = commandLineOf(argc, argv);
+    const QStringList arguments = argumentsOf(argc, argv);
+    // Answered before anything else: no phrase file, lock or window is needed for them.
+    if (const std::optional<QString> information = informationRequest(arguments)) {
+        std::fputs(qPrintable(*information), stdout);
+        return 0;
+    }
+    // The command line as one text: the arguments joined by blanks.
+    const QString commandLine = arguments.join(QLatin1Char(' '));
     const bool headless = ConsoleUi::headlessRequested();
     ensureRuntimeFolder();
     if (headless)

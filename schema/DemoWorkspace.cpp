@@ -104,8 +104,13 @@ void replaceOutputs(const QString& staging, const QString& target)
 
 QString DemoWorkspace::defaultExtension()
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("varrow_sqlext.so"));
+    // Beside vrwdemo in a build; in the stand-in's engine folder once installed.
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString beside = program.filePath(QStringLiteral("varrow_sqlext.so"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(program.filePath(QStringLiteral(VARROW_STANDIN_FROM_BIN)) +
+                           QStringLiteral("/varrow_sqlext.so"));
 }
 
 DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const DemoOptions& options,

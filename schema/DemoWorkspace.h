@@ -39,7 +39,7 @@ public:
     static Report create(const QString& directory, const DemoOptions& options,
                          const Progress& progress = {});
 
-    // varrow_sqlext.so beside the running program.
+    // varrow_sqlext.so beside the running program, or in the installed stand-in's folder.
     static QString defaultExtension();
     // What vrwdemo prints: files, data sources, row counts, the change log, the logins.
     static QString describe(const Report& report);

@@ -85,7 +85,8 @@ int main(int argc, char* argv[])
                                    QStringLiteral("Replace an existing workspace in DIR."));
     const QCommandLineOption extension(
         QStringLiteral("extension"),
-        QStringLiteral("The stand-in's varrow_sqlext.so (default: beside vrwdemo)."),
+        QStringLiteral("The stand-in's varrow_sqlext.so (default: beside vrwdemo, or the "
+                       "installed one)."),
         QStringLiteral("PATH"));
     const QCommandLineOption driver(
         QStringLiteral("driver"),

@@ -89,6 +89,7 @@ void ConnectDialogModel::load()
     leftTwips = storedTwips(m_context, formSection, QStringLiteral("Left"), 975);
     topTwips = storedTwips(m_context, formSection, QStringLiteral("Top"), 1980);
     m_menus.DisableMenus();
+    m_menus.setStatus(std::nullopt); // nothing connected from here on
     m_context.state.autosyncRunning = false;
 
     // Only the engine's own data sources are offered; a driver manager that cannot be asked

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -26,11 +27,37 @@ QTextStream& err()
     return stream;
 }
 
-void printRecordset(Recordset& recordset)
+QString valueText(const Recordset& recordset, int field)
+{
+    return recordset.value(field).value_or(QStringLiteral("(NULL)"));
+}
+
+// One field a line, "name: value" with the values aligned, and an empty line after each row:
+// for wide rows.
+void printByField(Recordset& recordset)
+{
+    const int count = recordset.fieldCount();
+    qsizetype width = 0;
+    for (int i = 0; i < count; ++i)
+        width = std::max(width, recordset.fieldName(i).size());
+    while (!recordset.eof()) {
+        for (int i = 0; i < count; ++i)
+            out() << (recordset.fieldName(i) + QLatin1Char(':')).leftJustified(width + 2)
+                  << valueText(recordset, i) << '\n';
+        out() << '\n';
+        recordset.moveNext();
+    }
+}
+
+void printRecordset(Recordset& recordset, bool byField)
 {
     const int count = recordset.fieldCount();
     if (count == 0)
         return; // a statement without a result prints nothing
+    if (byField) {
+        printByField(recordset);
+        return;
+    }
     QStringList line;
     for (int i = 0; i < count; ++i)
         line.append(recordset.fieldName(i));
@@ -38,18 +65,18 @@ void printRecordset(Recordset& recordset)
     while (!recordset.eof()) {
         line.clear();
         for (int i = 0; i < count; ++i)
-            line.append(recordset.value(i).value_or(QStringLiteral("(NULL)")));
+            line.append(valueText(recordset, i));
         out() << line.join(QLatin1Char('\t')) << '\n';
         recordset.moveNext();
     }
 }
 
 // False after printing the failure.
-bool run(Connection& connection, const QString& commandText)
+bool run(Connection& connection, const QString& commandText, bool byField)
 {
     try {
         std::unique_ptr<Recordset> recordset = connection.openRecordset(commandText);
-        printRecordset(*recordset);
+        printRecordset(*recordset, byField);
         out().flush();
         return true;
     } catch (const DbError& error) {
@@ -88,7 +115,11 @@ int main(int argc, char** argv)
     parser.addOption(dsnOption);
     parser.addOption(userOption);
     parser.addOption(passwordOption);
+    const QCommandLineOption fieldsOption(
+        QStringLiteral("fields"),
+        QStringLiteral("Print each row one field a line (name: value), rows apart."));
     parser.addOption(rawOption);
+    parser.addOption(fieldsOption);
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("A command text."),
                                  QStringLiteral("[COMMAND ...]"));
 
@@ -120,7 +151,7 @@ int main(int argc, char** argv)
     const QStringList commands = parser.positionalArguments();
     if (!commands.isEmpty()) {
         for (const QString& command : commands) {
-            if (!run(connection, command))
+            if (!run(connection, command, parser.isSet(fieldsOption)))
                 return 1;
         }
         return 0;
@@ -131,7 +162,7 @@ int main(int argc, char** argv)
     while (in.readLineInto(&line)) {
         if (line.trimmed().isEmpty())
             continue;
-        if (!run(connection, line))
+        if (!run(connection, line, parser.isSet(fieldsOption)))
             return 1;
     }
     return 0;

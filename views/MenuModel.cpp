@@ -128,6 +128,27 @@ void MenuModel::setCaption(MenuId id, const QString& caption)
     Q_EMIT changed();
 }
 
+std::optional<bool> MenuModel::checked(MenuId id) const
+{
+    const auto it = m_checked.find(id);
+    return it == m_checked.end() ? std::nullopt : std::optional<bool>(it->second);
+}
+
+void MenuModel::setChecked(MenuId id, bool checked)
+{
+    const auto it = m_checked.find(id);
+    if (it == m_checked.end() || it->second == checked)
+        return;
+    it->second = checked;
+    Q_EMIT changed();
+}
+
+void MenuModel::setStatus(const std::optional<Status>& status)
+{
+    m_status = status;
+    Q_EMIT changed();
+}
+
 void MenuModel::applyPhrases(const Phrases& phrases)
 {
     for (Item& i : m_items)

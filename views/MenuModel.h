@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <map>
 #include <optional>
 
 class Phrases;
@@ -42,6 +43,15 @@ public:
         bool visible = true;
     };
 
+    // Where the program works once connected, for the main window's status bar: the data
+    // sources and users of both databases (never a password) and the change-log rows pending.
+    struct Status
+    {
+        QString masterDataSource, masterUser, remoteDataSource, remoteUser;
+        long newRows = 0;
+        long changedRows = 0;
+    };
+
     MenuModel();
 
     const QList<Item>& items() const { return m_items; }
@@ -53,6 +63,13 @@ public:
     void setEnabled(MenuId id, bool enabled);
     void setVisible(MenuId id, bool visible);
     void setCaption(MenuId id, const QString& caption);
+    // Whether an item with a check mark is checked; none for the other items.
+    std::optional<bool> checked(MenuId id) const;
+    void setChecked(MenuId id, bool checked);
+
+    // None while not connected.
+    const std::optional<Status>& status() const { return m_status; }
+    void setStatus(const std::optional<Status>& status);
 
     // Every caption from the phrase table; the running counter's reads as switched off.
     void applyPhrases(const Phrases& phrases);
@@ -69,4 +86,6 @@ private:
     void setWorkingMenus(bool enabled);
 
     QList<Item> m_items;
+    std::map<MenuId, bool> m_checked = {{MenuId::mnuRunCounter, false}};
+    std::optional<Status> m_status;
 };

@@ -11,16 +11,15 @@ QString statisticsReport(const StatisticsSheet& sheet)
     QStringList lines;
     lines << sheet.caption(QStringLiteral("Caption"));
     // The header names the row column and the four count columns; laid out over the same
-    // widths as the rows when it has those five words.
-    const QString header = sheet.text(QStringLiteral("dbrecords(0)"));
-    const QStringList words = header.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.size() == 5) {
-        QString line = QStringLiteral("%1").arg(words[0], -14);
+    // widths as the rows when it has those five titles.
+    const QStringList titles = sheet.columnTitles();
+    if (titles.size() == 5) {
+        QString line = QStringLiteral("%1").arg(titles[0], -14);
         for (int i = 1; i < 5; ++i)
-            line += QStringLiteral("%1").arg(words[i], 11);
+            line += QStringLiteral("%1").arg(titles[i], 11);
         lines << line;
     } else {
-        lines << header;
+        lines << sheet.text(QStringLiteral("dbrecords(0)"));
     }
     const QStringList& rows = StatisticsSheet::rowNames();
     const QStringList& suffixes = StatisticsSheet::tableSuffixes();

@@ -7,6 +7,7 @@
 #include "base/WindowPlacement.h"
 #include "db/DbError.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -157,6 +158,18 @@ void StatisticsSheet::setProgressBar(int percent)
         return;
     m_progress = value;
     Q_EMIT changed(QStringLiteral("ProgressBar"));
+}
+
+QStringList StatisticsSheet::columnTitles() const
+{
+    static const QRegularExpression wideGap(QStringLiteral(" {2,}"));
+    const QString header = text(QStringLiteral("dbrecords(0)"));
+    for (const QStringList& titles : {header.split(QLatin1Char(' '), Qt::SkipEmptyParts),
+                                      header.trimmed().split(wideGap, Qt::SkipEmptyParts)}) {
+        if (titles.size() == 5)
+            return titles;
+    }
+    return {};
 }
 
 QString StatisticsSheet::caption(const QString& name) const

@@ -56,6 +56,11 @@ public:
     double number(const QString& name) const;
     QString numberText(const QString& name) const;
 
+    // The grid's header, dbrecords(0), as the titles of its five columns (the tables, then the
+    // four counts): its words, or its parts between runs of blanks when a title is two words.
+    // Empty when the header does not divide into five.
+    QStringList columnTitles() const;
+
     int progressBar() const { return m_progress; }
     // Out-of-range values are held at 0 or 100.
     void setProgressBar(int percent);

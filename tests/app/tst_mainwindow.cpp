@@ -1,4 +1,3 @@
-#include "base/Settings.h"
 #include "gui/FormAbout.h"
 #include "gui/MDIFormMain.h"
 #include "tests/support/TestMain.h"
@@ -7,9 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -46,33 +48,66 @@ private Q_SLOTS:
         QCOMPARE(action("mnuNewRecords")->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(menu("mnuAdministration")->actions().size(), 4);
 
-        // The window follows the model.
+        // The window follows the model. The running counter is an item with a check mark.
         t.program().menus.EnableMenus();
-        QVERIFY(action("mnuRunCounter")->isEnabled());
-        action("mnuRunCounter")->trigger();
-        QCOMPARE(action("mnuRunCounter")->text(), QStringLiteral("Running Counter ON"));
+        QAction* counter = action("mnuRunCounter");
+        QVERIFY(counter->isEnabled());
+        QVERIFY(counter->isCheckable() && !counter->isChecked());
+        counter->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("Running Counter ON"));
+        QVERIFY(counter->isChecked() && t.state().runningCounter);
+        counter->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("Running Counter OFF"));
+        QVERIFY(!counter->isChecked() && !t.state().runningCounter);
+
+        // Once connected, the status bar says where and as whom, never with which password,
+        // and what is pending.
+        QVERIFY(!window.statusBar()->isVisible());
+        t.state().masterPassword = QStringLiteral("Sesame-42");
+        t.state().remotePassword = QStringLiteral("Sesame-43");
+        t.program().menus.setStatus(
+            MenuModel::Status{QStringLiteral("VarrowMaster"), QStringLiteral("anna"),
+                              QStringLiteral("VarrowRemote"), QStringLiteral("mt"), 468, 37});
+        QVERIFY(window.statusBar()->isVisible());
+        QStringList status;
+        for (QLabel* part : window.statusBar()->findChildren<QLabel*>())
+            status << part->text();
+        QCOMPARE(status, QStringList({"Master: VarrowMaster (anna)", "Remote: VarrowRemote (mt)",
+                                      "New Records Pending: 468   Changes Pending: 37"}));
+        QVERIFY(!status.join(QString()).contains(QStringLiteral("Sesame")));
+        t.program().menus.setStatus(std::nullopt);
+        QVERIFY(!window.statusBar()->isVisible());
     }
 
-    void aboutWindowShowsItsTextsAndKeepsItsPlace()
+    // The About window: its texts, modal over the main window and centred on it wherever that
+    // stands, as tall as its texts, closed by Escape.
+    void aboutWindowIsAModalDialogCentredOnTheMainWindow()
     {
         TestProgram t;
         t.loadDeliveredPhrases();
-        auto* about = new FormAbout(t.program());
+        QWidget mainWindow;
+        mainWindow.setGeometry(250, 140, 900, 700);
+        mainWindow.show();
+        QPointer<FormAbout> about = new FormAbout(t.program(), &mainWindow);
         QCOMPARE(about->windowTitle(), QStringLiteral("About DAD/ADUVI Varrow"));
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("LabelVersion"))->text(),
                  QStringLiteral("DAD/ADUVI Varrow Version 1.0.0"));
-        QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->text(),
-                 QStringLiteral("&OK"));
-        QCOMPARE(about->pos(), QPoint(171, 34));
-        about->move(200, 100);
-        about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"))->click();
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Left")),
-                 QStringLiteral("3000"));
-        QCOMPARE(GetRegSetting(t.program(), QStringLiteral("FormAbout"), QStringLiteral("Top")),
-                 QStringLiteral("1500"));
-        auto* again = new FormAbout(t.program());
-        QCOMPARE(again->pos(), QPoint(200, 100));
-        delete again;
+        auto* ok = about->findChild<QPushButton*>(QStringLiteral("CommandAboutOK"));
+        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        about->show();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QVERIFY(about->isModal());
+        // Centred, give or take the width of the window frame.
+        const QPoint offCentre =
+            about->frameGeometry().center() - mainWindow.frameGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        // No empty band under the button.
+        const int below = about->height() - ok->geometry().bottom();
+        QVERIFY2(below <= 2 * about->layout()->contentsMargins().bottom(),
+                 qPrintable(QString::number(below)));
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(about.isNull());
     }
 };
 

@@ -52,6 +52,32 @@ private Q_SLOTS:
     }
     void init() { QFile::remove(m_dir.filePath(QStringLiteral("vrwphrases.txt"))); }
 
+    // --help and --version, alone, are answered before anything else (no phrase file is
+    // needed); after a switch they are the program's own command line.
+    void answersHelpAndVersionFirst()
+    {
+        for (const QString& request : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+            QProcess process;
+            startProgram(process, {request});
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 0);
+            QCOMPARE(process.readAllStandardError(), QByteArray());
+            const QString said = QString::fromLocal8Bit(process.readAllStandardOutput());
+            if (request == QLatin1String("--version")) {
+                QCOMPARE(said, QStringLiteral("vrw1 (Varrow) 1.0.0\n"));
+            } else {
+                QVERIFY(said.startsWith(QStringLiteral("Usage: vrw1 [SWITCH] [MDSN=")));
+                for (const char* word : {"-AUTOSYNC", "-TRANSFER", "-TRANSALL", "DEBUGGING", "RPWD",
+                                         "VARROW_HEADLESS"})
+                    QVERIFY2(said.contains(QLatin1String(word)), word);
+            }
+        }
+        const auto [status, err] = run({QStringLiteral("-TRANSFER"), QStringLiteral("--help")});
+        QCOMPARE(status, 1);
+        QVERIFY(err.startsWith(QStringLiteral("Terminating!: VRWPHRASES.TXT Is Missing!")));
+    }
+
     void refusesToRunWithoutItsPhraseFile()
     {
         const auto [status, err] = run();

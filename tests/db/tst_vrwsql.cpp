@@ -81,6 +81,19 @@ void TestVrwsql::printsEachResultAsHeaderAndTabSeparatedRows()
                                      "rows_now\n"
                                      "2\n"));
     QVERIFY(!run.out.contains(password));
+
+    // Wide rows one field a line, the values aligned.
+    const Run byField = vrwsql(login(QStringLiteral("VrwsqlTest")) +
+                               QStringList{"--fields", "select code, note, n from t order by n"});
+    QCOMPARE(byField.exitCode, 0);
+    QCOMPARE(byField.out, QStringLiteral("code: A1\n"
+                                         "note: (NULL)\n"
+                                         "n:    11\n"
+                                         "\n"
+                                         "code: Grüße €\n"
+                                         "note: \n"
+                                         "n:    12\n"
+                                         "\n"));
 }
 
 void TestVrwsql::readsCommandsFromStandardInput()

@@ -133,30 +133,44 @@ private Q_SLOTS:
         QVERIFY(texts.contains(QStringLiteral("delete from mt.qel_vr_log;commit")));
     }
 
-    void anEmptyFieldStopsTheConnect_data()
+    // Incomplete input stops the connect before anything is tried: an empty field (a blank
+    // counts as content), or no data source for one side.
+    void anIncompleteLoginStopsTheConnect_data()
     {
         QTest::addColumn<bool>("autosync");
+        QTest::addColumn<QString>("remotePassword");
+        QTest::addColumn<QString>("masterSource");
         QTest::addColumn<int>("phrase");
-        QTest::newRow("connect") << false << 135;
-        QTest::newRow("autosync") << true << 139;
+        QTest::addColumn<Field>("focus");
+        QTest::newRow("connect") << false << ""
+                                 << "VarrowMaster" << 135 << Field::TextRemotePassword;
+        QTest::newRow("autosync") << true << ""
+                                  << "VarrowMaster" << 139 << Field::TextRemotePassword;
+        QTest::newRow("no master data source") << false << "sql"
+                                               << "" << 138 << Field::ComboMasterDatasource;
     }
-    void anEmptyFieldStopsTheConnect()
+    void anIncompleteLoginStopsTheConnect()
     {
         QFETCH(bool, autosync);
+        QFETCH(QString, remotePassword);
+        QFETCH(QString, masterSource);
         QFETCH(int, phrase);
+        QFETCH(Field, focus);
         auto t = m_fixture.program();
         SessionFixture::typeIn(*t, QStringLiteral("mt"), QStringLiteral("sql"), QStringLiteral(" "),
-                               QString());
+                               remotePassword);
+        ConnectDialogModel& form = t->program().connectDialog;
+        form.masterIndex = form.dataSources.indexOf(masterSource);
         t->state().autosyncRunning = autosync;
         QCOMPARE(connect(*t), -1);
         QCOMPARE(t->ui.messages.size(), 1);
         QCOMPARE(t->ui.messages[0].text, t->program().phrase(phrase));
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Incomplete"));
         QCOMPARE(t->ui.messages[0].icon, MessageIcon::Exclamation);
-        // A blank counts as content: the first empty field is the remote password.
-        QCOMPARE(t->program().connectDialog.focus, std::optional<Field>(Field::TextRemotePassword));
+        QCOMPARE(form.focus, std::optional<Field>(focus));
         QVERIFY(!t->state().autosyncRunning);
         QVERIFY(!t->state().remoteConnected);
+        QCOMPARE(t->clock.sleptMs, 0);
     }
 
     // A refused login fails at once; the message and errors.log give the engine's reason.
@@ -219,19 +233,14 @@ private Q_SLOTS:
                                          QStringLiteral("Database server not found"))});
     }
 
-    // An empty or unknown data source is refused before any connection is tried: nothing is
-    // opened, nothing waited for, no file made, and the message names it.
+    // An unknown data source is refused before any connection is tried: nothing is opened,
+    // nothing waited for, no file made, and the message names it.
     void aDataSourceThatCannotBeUsedStopsTheConnect_data()
     {
         QTest::addColumn<QString>("master");
         QTest::addColumn<QString>("remote");
         QTest::addColumn<int>("phrase");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no master data source")
-            << ""
-            << "VarrowRemote" << 136
-            << "No data source is given for the Master Database: choose one in the connect "
-               "dialog, or name it with MDSN= on the command line.";
         QTest::newRow("remote data source unknown")
             << "VarrowMaster"
             << "Varrow Remote" << 493

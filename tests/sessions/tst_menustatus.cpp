@@ -67,6 +67,17 @@ private Q_SLOTS:
         QVERIFY(m_t->state().modifiedRecordsPending);
         QVERIFY(menus().isEnabled(MenuId::mnuNewRecords));
         QVERIFY(menus().isEnabled(MenuId::mnuVRLog));
+        // The status bar's facts: where, as whom, and the rows counted.
+        QVERIFY(menus().status());
+        const MenuModel::Status status = *menus().status();
+        QCOMPARE(QStringList({status.masterDataSource, status.masterUser, status.remoteDataSource,
+                              status.remoteUser}),
+                 QStringList({"VarrowMaster", "mt", "VarrowRemote", "mt"}));
+        QCOMPARE(status.newRows, m_fixture.workspace.openRemote()
+                                     ->scalar(QStringLiteral("select count(*) from qel_vr_log"))
+                                     .toInt());
+        QVERIFY(status.newRows > 0);
+        QCOMPARE(status.changedRows, 0);
     }
 
     void onlyUpdatesRunOnlyTheModifiedRecordsTransfer()
@@ -142,6 +153,7 @@ private Q_SLOTS:
         QVERIFY(m_t->program().connectDialog.isLoaded());
         QVERIFY(m_t->ui.isWindowOpen(Window::Connect));
         QVERIFY(!menus().isEnabled(MenuId::mnuTransfer));
+        QVERIFY(!menus().status());
         // The data sources of the session are kept for the next connect.
         QCOMPARE(m_t->state().masterDataSource, QStringLiteral("VarrowMaster"));
     }

@@ -381,10 +381,8 @@ private Q_SLOTS:
         QTest::newRow("no master data source")
             << "MUID=mt;MPWD=sql;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
             << "vrw1: the command line gives no value for MDSN (write KEY=value; and RPWD=value "
-               "last)\nLogin Warning: Master database connection failed! Check "
-               "username,password and network connection and try again... /  / No data source "
-               "is given for the Master Database: choose one in the connect dialog, or name it "
-               "with MDSN= on the command line.\n";
+               "last)\nLogin Incomplete: Choose The Datasources Of Both Databases Before "
+               "Connecting!\n";
         QTest::newRow("a level below 4")
             << "MDSN=VarrowMaster;MUID=ben;MPWD=ben3;RDSN=VarrowRemote;RUID=mt;RPWD=sql"
             << "Login Warning: Only user accounts that have a security level of at least 4 can "

@@ -1,21 +1,27 @@
 #include "base/WindowPlacement.h"
 #include "gui/FormStatistics.h"
+#include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
-#include "tests/support/TestProgram.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 // The statistics window on the offscreen platform: it shows the sheet and follows it.
 class TestFormStatistics : public QObject
 {
     Q_OBJECT
+
+    SessionFixture m_fixture;
 
     static std::unique_ptr<FormStatistics> open(TestProgram& t)
     {
@@ -25,7 +31,35 @@ class TestFormStatistics : public QObject
         return form;
     }
 
+    static QTableWidget* table(QWidget& form)
+    {
+        return form.findChild<QTableWidget*>(QStringLiteral("dbrecords"));
+    }
+
+    // The table cell that shows one box of the sheet.
+    static QTableWidgetItem* cell(QWidget& form, const QString& box)
+    {
+        QTableWidget* t = table(form);
+        for (int r = 0; r < t->rowCount(); ++r) {
+            for (int c = 0; c < t->columnCount(); ++c) {
+                if (t->item(r, c)->data(Qt::UserRole).toString() == box)
+                    return t->item(r, c);
+            }
+        }
+        qFatal("no cell for %s", qPrintable(box));
+    }
+
+    static QTableWidgetItem* rowCaption(QWidget& form, int row)
+    {
+        return table(form)->item(row, 0);
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_fixture.workspace.isValid(), qPrintable(m_fixture.workspace.error()));
+    }
+
     void showsALoadedSheet()
     {
         TestProgram t;
@@ -38,14 +72,65 @@ private Q_SLOTS:
                  QStringLiteral("Transfer Completed"));
         QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Progress"))->text(),
                  QStringLiteral("Successfully"));
-        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Calresults"))->text(),
-                 QStringLiteral("Cal Results"));
-        QVERIFY(!form->findChild<QLabel*>(QStringLiteral("FullResults"))->isEnabled());
-        QVERIFY(!form->findChild<QLineEdit*>(QStringLiteral("Rrrsnumber"))->isEnabled());
-        QVERIFY(form->findChild<QLineEdit*>(QStringLiteral("Rinvnumber"))->isEnabled());
+        QCOMPARE(rowCaption(*form, 3)->text(), QStringLiteral("Cal Results"));
+        QVERIFY(!(rowCaption(*form, 4)->flags() & Qt::ItemIsEnabled)); // Full Results
+        QVERIFY(!(cell(*form, QStringLiteral("Rrrsnumber"))->flags() & Qt::ItemIsEnabled));
+        QVERIFY(cell(*form, QStringLiteral("Rinvnumber"))->flags() & Qt::ItemIsEnabled);
+        // Nothing written yet: every count is a dash.
+        for (const QString& box : StatisticsSheet::textNames()) {
+            if (box.startsWith(QLatin1Char('R')) || box.startsWith(QLatin1Char('M')))
+                QCOMPARE(cell(*form, box)->text(), FormStatistics::unfilled);
+        }
         QVERIFY(!form->findChild<QGroupBox*>(QStringLiteral("Frame2"))->isVisible());
         QVERIFY(!form->findChild<QLineEdit*>(QStringLiteral("TextCounter"))->isVisible());
         QCOMPARE(form->pos(), QPoint(twipsToPixels(975), twipsToPixels(1980)));
+    }
+
+    // After the transfers of the Transfer menu, the table shows the counts they wrote under a
+    // header cell per column, in the application's font, a dash where they wrote nothing, and
+    // the Close button sits at the bottom with no empty band under it.
+    void showsTheCountsOfATransfer()
+    {
+        auto t = m_fixture.signedIn();
+        QVERIFY(t);
+        t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
+        const StatisticsSheet& sheet = t->program().statistics;
+        QVERIFY(sheet.number(QStringLiteral("Rtotal")) > 0);
+        auto form = std::make_unique<FormStatistics>(t->program());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+
+        QTableWidget* grid = table(*form);
+        QStringList header;
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            header << grid->horizontalHeaderItem(c)->text();
+            const Qt::Alignment side = c == 0 ? Qt::AlignLeft : Qt::AlignRight;
+            QVERIFY(Qt::Alignment(grid->horizontalHeaderItem(c)->textAlignment()) & side);
+        }
+        QCOMPARE(header, QStringList({"Tables", "Records", "Inserted", "Changes", "Inserted"}));
+        QCOMPARE(rowCaption(*form, 9)->text(), QStringLiteral("Totals"));
+        QCOMPARE(grid->font(), QApplication::font());
+        int filled = 0;
+        for (const QString& box : StatisticsSheet::textNames()) {
+            if (!box.startsWith(QLatin1Char('R')) && !box.startsWith(QLatin1Char('M')))
+                continue;
+            const QString written = sheet.text(box).trimmed();
+            QTableWidgetItem* shown = cell(*form, box);
+            QCOMPARE(shown->text(), written.isEmpty() ? FormStatistics::unfilled : written);
+            QVERIFY(Qt::Alignment(shown->textAlignment()) & Qt::AlignRight);
+            filled += written.isEmpty() ? 0 : 1;
+        }
+        QVERIFY(filled > 0);
+        // Every row is whole, and the rows fill the table down to its last line.
+        const int rowsHeight = grid->verticalHeader()->length();
+        QVERIFY(rowsHeight >= grid->rowCount() * grid->fontMetrics().height());
+        QVERIFY(grid->viewport()->height() - rowsHeight < grid->rowCount());
+
+        auto* close = form->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        QCOMPARE(close->text(), QStringLiteral("&Close"));
+        QVERIFY(form->height() - close->geometry().bottom() <= 8);
+        close->click();
+        QVERIFY(!t->program().statistics.isLoaded());
     }
 
     void followsTheSheet()
@@ -54,7 +139,7 @@ private Q_SLOTS:
         t.loadDeliveredPhrases();
         auto form = open(t);
         StatisticsSheet& sheet = t.program().statistics;
-        sheet.setText(QStringLiteral("dbrecords(0)"), t.program().phrase(413));
+        sheet.setText(QStringLiteral("dbrecords(0)"), t.program().phrase(414));
         sheet.setText(QStringLiteral("Rtotalcal"), QStringLiteral("17"));
         sheet.setText(QStringLiteral("Minsttotal"), QStringLiteral("3"));
         sheet.setProgressBar(35);
@@ -62,10 +147,10 @@ private Q_SLOTS:
                       QStringLiteral("Insert NEW Records Into Master Database"));
         sheet.setVisible(QStringLiteral("TextCounter"), true);
         sheet.setText(QStringLiteral("TextCounter"), QStringLiteral("9"));
-        QCOMPARE(form->findChild<QLineEdit*>(QStringLiteral("Rtotalcal"))->text(),
-                 QStringLiteral("17"));
-        QCOMPARE(form->findChild<QLineEdit*>(QStringLiteral("Minsttotal"))->text(),
-                 QStringLiteral("3"));
+        QCOMPARE(table(*form)->horizontalHeaderItem(3)->text(), QStringLiteral("Master"));
+        QCOMPARE(cell(*form, QStringLiteral("Rtotalcal"))->text(), QStringLiteral("17"));
+        QCOMPARE(cell(*form, QStringLiteral("Minsttotal"))->text(), QStringLiteral("3"));
+        QCOMPARE(cell(*form, QStringLiteral("Mtotalcal"))->text(), FormStatistics::unfilled);
         QCOMPARE(form->findChild<QProgressBar*>(QStringLiteral("ProgressBar"))->value(), 35);
         QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Function"))->text(),
                  QStringLiteral("Insert NEW Records Into Master Database"));
