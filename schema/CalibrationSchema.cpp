@@ -315,7 +315,9 @@ QList<TableDefinition> buildTables()
                        col("sync_date", "TIMESTAMP"),
                        col("i4201", "CHAR(30)"),
                    })
-                 .index({"xtag"})
+                 // A change's own rows (the transfer marks them one change at a time) and
+                 // the pending rows of a table.
+                 .index({"xtag", "affected_table", "action", "sync_date"})
                  .index({"affected_table", "action", "sync_date"}));
 
     t.append(Table("qel_vr_transfer_log",
