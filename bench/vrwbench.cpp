@@ -251,7 +251,7 @@ double plainLoopRate(const QStringList& statements)
 }
 
 bool measure(const QString& kind, qint64 pending, int items, const QString& binDir,
-             const QString& directory)
+             const QString& directory, bool prepareOnly)
 {
     DemoOptions options;
     options.items = items;
@@ -271,6 +271,16 @@ bool measure(const QString& kind, qint64 pending, int items, const QString& binD
     }
     qputenv("ODBCSYSINI", report.directory.toLocal8Bit());
     qputenv("ODBCINI", report.odbcIni.toLocal8Bit());
+    if (prepareOnly) {
+        out() << QStringLiteral("%1 pending=%2: ODBCSYSINI=%3 ODBCINI=%4 VARROW_HEADLESS=1 "
+                                "%5/vrw1 -TRANSFER \"MDSN=VarrowMaster;MUID=mt;MPWD=sql;"
+                                "RDSN=VarrowRemote;RUID=mt;RPWD=sql\"")
+                     .arg(kind)
+                     .arg(logged)
+                     .arg(report.directory, report.odbcIni, binDir)
+              << Qt::endl;
+        return true;
+    }
 
     const RunResult run = runTransfer(binDir, report);
     QString loop = QStringLiteral("-");
@@ -329,7 +339,11 @@ int main(int argc, char** argv)
     const QCommandLineOption dir(QStringLiteral("dir"),
                                  QStringLiteral("Workspace folder (default: a temporary one)."),
                                  QStringLiteral("DIR"));
-    parser.addOptions({modified, added, items, dir});
+    const QCommandLineOption prepare(
+        QStringLiteral("prepare-only"),
+        QStringLiteral("Make the workspace of the one size asked for (give --dir) and print the "
+                       "command that would be measured, for a profiler."));
+    parser.addOptions({modified, added, items, dir, prepare});
     parser.process(app);
 
     QTemporaryDir temporary;
@@ -344,7 +358,7 @@ int main(int argc, char** argv)
                 const int itemsFor = parser.isSet(items)
                                          ? parser.value(items).toInt()
                                          : int(std::clamp<qint64>(size / 30, 300, 30000));
-                ok = measure(kind, size, itemsFor, binDir, directory) && ok;
+                ok = measure(kind, size, itemsFor, binDir, directory, parser.isSet(prepare)) && ok;
             }
         }
     } catch (const SchemaError& e) {

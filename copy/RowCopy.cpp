@@ -7,6 +7,7 @@
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
+#include "db/CommitBatch.h"
 #include "session/Sessions.h"
 
 namespace {
@@ -106,8 +107,12 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
                                    QStringLiteral(" (") + names.join(QLatin1Char(',')) +
                                    QStringLiteral(") values ");
 
+            // Rows reach the destination in batches; what a stop leaves uncommitted is copied
+            // again by the next run, whose gathering finds the same rows still pending.
+            CommitBatch batch({&userConnection(context, destSide)});
             while (!rs->eof()) {
                 current = &dest;
+                batch.beginRow();
                 try {
                     run.step(QStringLiteral("build values list"));
                     const QString values = valuesText(*rs, columns);
@@ -125,11 +130,14 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
                                  selectStatement + QLatin1Char(';') + dest.commandText(),
                                  QStringLiteral("CopyToDestTable"));
                 }
+                batch.endRow();
                 run.step(QStringLiteral("go to the next row"));
                 context.ui.yield();
                 current = &source;
                 rs->moveNext();
             }
+            current = &dest;
+            batch.commit();
         }
         rs->close();
     } catch (const DbError& e) {

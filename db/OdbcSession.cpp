@@ -81,8 +81,10 @@ void OdbcSession::disconnect() noexcept
         statement->release();
     m_statements.clear();
     m_dialect.reset();
-    // Autocommit is on and the program never opens a transaction, so there is nothing to end;
-    // a failing disconnect (a connection already lost) still frees the handle.
+    // A transaction left open is undone first: a driver may refuse to disconnect while one is
+    // open, and would then keep its locks. A failing disconnect (a connection already lost)
+    // still frees the handle.
+    SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
     SQLDisconnect(m_dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
     m_dbc = SQL_NULL_HDBC;

@@ -6,12 +6,12 @@
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
+#include "db/CommitBatch.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
 #include "sync/DroppedChanges.h"
 #include "sync/LogCleanup.h"
 #include "sync/ModifiedRecordFamilies.h"
-#include "sync/TransferBatch.h"
 #include "sync/TransferHistory.h"
 
 #include <QHash>
@@ -182,8 +182,8 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     const QString procedure =
         QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = carriedBefore(facts.family);
-    TransferBatch batch(userConnection(m_context, Side::Master),
-                        userConnection(m_context, Side::Remote));
+    CommitBatch batch(
+        {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
     while (!rows.eof()) {
         ++m_listed;
         batch.beginRow();

@@ -8,6 +8,7 @@
 #include "copy/SqlLiteral.h"
 #include "copy/TempTables.h"
 #include "db/Command.h"
+#include "db/CommitBatch.h"
 #include "session/Sessions.h"
 #include "sync/ChangeLog.h"
 #include "sync/DroppedChanges.h"
@@ -97,10 +98,15 @@ bool NewRecordTransfer::stampLoop(
             stamp(rs->value(0).value_or(QString()).trimmed(),
                   rs->fieldCount() > 1 ? rs->value(1).value_or(QString()).trimmed() : QString()));
     rs->close();
+    CommitBatch batch({&userConnection(m_context, Side::Remote)});
     for (const QString& statement : std::as_const(statements)) {
+        batch.beginRow();
         execute(m_remote, statement);
+        batch.endRow();
         m_context.ui.yield();
     }
+    m_statement = QStringLiteral("commit");
+    batch.commit();
     return !lost();
 }
 
