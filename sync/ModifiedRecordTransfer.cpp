@@ -65,7 +65,8 @@ private:
     QList<QDateTime> m_history;
     // Rows an interrupted run carried and marked but did not record, by affected_table.
     std::map<QString, qint32> m_carriedBefore;
-    qint32 m_listed = 0; // pending rows listed by this run
+    qint32 m_listed = 0;     // pending rows listed by this run
+    QDateTime m_lastPending; // the last change pending when the run started
 };
 
 void ModifiedRecordTransfer::run()
@@ -106,19 +107,20 @@ void ModifiedRecordTransfer::run()
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(402));
         m_sheet.setProgressBar(10);
 
-        // Every family's pending rows are listed before the first of them is marked; rows
-        // logged while the run goes on wait for the next one.
-        std::vector<std::pair<const FamilyFacts*, std::unique_ptr<Recordset>>> pendingRows;
+        // The pending rows are read one family at a time, as they are carried, so that the
+        // run holds only the rows in flight. Rows logged while the run goes on (after the last
+        // one pending now) wait for the next run.
+        m_statement = QStringLiteral("select max(event_date) from mt.qel_vr_log where sync_date "
+                                     "is null and action='UPD'");
+        m_remote.setCommandText(m_statement);
+        m_lastPending = engineTimestamp(m_remote.open()->value(0).value_or(QString()));
+        qint32 total = 0;
         for (const FamilyFacts& facts : families()) {
             if (facts.has(VersionGated) && !results)
                 continue;
             m_statement = logQuery(facts);
             m_remote.setCommandText(m_statement);
-            pendingRows.emplace_back(&facts, m_remote.open(CursorType::Static));
-        }
-        qint32 total = 0;
-        for (auto& [facts, rows] : pendingRows) {
-            if (!transferFamily(*facts, *rows, total))
+            if (!transferFamily(facts, *m_remote.open(), total))
                 return;
         }
         m_sheet.showRunningCounter(false);
@@ -185,10 +187,15 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     CommitBatch batch(
         {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
     while (!rows.eof()) {
+        const LogRow row = readLogRow(facts.log, rows);
+        if (m_lastPending.isValid() && engineTimestamp(row.eventDate) > m_lastPending) {
+            rows.moveNext();
+            continue;
+        }
         ++m_listed;
         batch.beginRow();
         try {
-            transferRow(facts, readLogRow(facts.log, rows), counter);
+            transferRow(facts, row, counter);
         } catch (const DbError& e) {
             // A connection that is gone (or a database locked by another program) fails every
             // row that follows: stop the run instead.
