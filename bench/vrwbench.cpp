@@ -6,7 +6,7 @@
 // second of that phase, vrw1's peak resident memory, and for column changes the rate of a
 // plain loop of the same literal updates sent to the same master through the same ODBC stack.
 
-#include "db/ConnectionString.h"
+#include "copy/SqlLiteral.h"
 #include "db/DbError.h"
 #include "db/OdbcConnection.h"
 #include "schema/DemoWorkspace.h"
@@ -203,10 +203,7 @@ RunResult runTransfer(const QString& binDir, const DemoWorkspace::Report& report
 
 QString literal(const QVariant& value)
 {
-    if (value.isNull())
-        return QStringLiteral("NULL");
-    return QLatin1Char('\'') + value.toString().replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
+    return value.isNull() ? QStringLiteral("NULL") : sqlText(value.toString());
 }
 
 // The updates the transfer carried, as plain literal statements with the master's values.

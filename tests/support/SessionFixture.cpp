@@ -148,6 +148,18 @@ QString SessionFixture::masterValue(const QString& sql) const
     return workspace.openMaster()->scalar(sql).toString();
 }
 
+QString SessionFixture::masterRows(const QString& sql) const
+{
+    QStringList rows;
+    for (const QVariantList& row : workspace.openMaster()->rows(sql)) {
+        QStringList values;
+        for (const QVariant& v : row)
+            values << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char(';'));
+}
+
 int SessionFixture::historyRows() const
 {
     return masterValue(QStringLiteral("select count(*) from qel_vr_transfer_log where "

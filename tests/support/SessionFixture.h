@@ -59,6 +59,8 @@ public:
     void onMaster(const QString& sql) const { workspace.openMaster()->exec(sql); }
     QString remoteValue(const QString& sql) const;
     QString masterValue(const QString& sql) const;
+    // The rows of a query on the master file as one short text: "a|b;c|d" (NULL for a null).
+    QString masterRows(const QString& sql) const;
     // The master's 'Synchronize' history rows.
     int historyRows() const;
 

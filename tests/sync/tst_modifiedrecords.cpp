@@ -27,15 +27,10 @@ class TestModifiedRecords : public QObject
     QString masterValue(const QString& sql) const { return m_fixture.masterValue(sql); }
 
     // A record of the master, written as one short text: what a test compares before/after.
-    QString masterRow(const QString& table, const QString& key, const QString& columns)
+    QString masterRow(const QString& table, const QString& key, const QString& columns) const
     {
-        auto master = m_fixture.workspace.openMaster();
-        QStringList values;
-        for (const QVariant& v :
-             master->rows(QStringLiteral("select %1 from %2 where %3").arg(columns, table, key))
-                 .value(0))
-            values << (v.isNull() ? QStringLiteral("NULL") : v.toString());
-        return values.join(QLatin1Char('|'));
+        return m_fixture.masterRows(
+            QStringLiteral("select %1 from %2 where %3").arg(columns, table, key));
     }
 
     Program& program() { return m_t->program(); }
