@@ -315,10 +315,11 @@ QList<TableDefinition> buildTables()
                        col("sync_date", "TIMESTAMP"),
                        col("i4201", "CHAR(30)"),
                    })
-                 // A change's own rows (the transfer marks them one change at a time) and
-                 // the pending rows of a table.
-                 .index({"xtag", "affected_table", "action", "sync_date"})
-                 .index({"affected_table", "action", "sync_date"}));
+                 // A change's own rows (the transfers mark them one change at a time; a mark
+                 // leaves this index alone) and the pending rows of a table in the order they
+                 // were logged.
+                 .index({"xtag", "affected_table"})
+                 .index({"affected_table", "action", "sync_date", "event_date"}));
 
     t.append(Table("qel_vr_transfer_log",
                    {
