@@ -54,8 +54,10 @@ void TopRule::apply(SqlStatement& statement)
             clauseEnd = statement.nextSignificant(atWord + 1) + 1;
         }
         // The limit goes in first, so that the indexes before it stay valid.
-        SqlTokens limit{SqlToken::space(), SqlToken::word(QStringLiteral("limit")),
-                        SqlToken::space(), {SqlToken::Kind::Number, QString::number(rows)}};
+        SqlTokens limit{SqlToken::space(),
+                        SqlToken::word(QStringLiteral("limit")),
+                        SqlToken::space(),
+                        {SqlToken::Kind::Number, QString::number(rows)}};
         if (start > 1)
             limit << SqlToken::space() << SqlToken::word(QStringLiteral("offset"))
                   << SqlToken::space()
