@@ -318,7 +318,7 @@ QList<TableDefinition> buildTables()
                  // A change's own rows (the transfers mark them one change at a time; a mark
                  // leaves this index alone) and the pending rows of a table in the order they
                  // were logged.
-                 .index({"xtag", "affected_table", "action"})
+                 .index({"xtag", "affected_table", "action", "affected_column"})
                  .index({"affected_table", "action", "sync_date", "event_date"}));
 
     t.append(Table("qel_vr_transfer_log",
@@ -396,7 +396,8 @@ QStringList CalibrationSchema::createStatements(bool withChangeLog)
         statements.append(QStringLiteral("ANALYZE sqlite_schema"));
         statements.append(QStringLiteral(
             "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES "
-            "('qel_vr_log', 'qel_vr_log_xtag_affected_table_action', '1000000 10 5 3'), "
+            "('qel_vr_log', 'qel_vr_log_xtag_affected_table_action_affected_column', "
+            "'1000000 10 5 3 2'), "
             "('qel_vr_log', 'qel_vr_log_affected_table_action_sync_date_event_date', "
             "'1000000 100000 50000 50000 2')"));
         // Analysing again makes this connection read them too.

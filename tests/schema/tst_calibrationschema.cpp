@@ -381,17 +381,17 @@ void TestCalibrationSchema::changeLogLookupsUseTheirIndexes_data()
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("plan");
     const QString byKey = QStringLiteral("SEARCH qel_vr_log USING INDEX "
-                                         "qel_vr_log_xtag_affected_table_action (xtag=? AND "
-                                         "affected_table=? AND action=?)");
+                                         "qel_vr_log_xtag_affected_table_action_affected_column "
+                                         "(xtag=? AND affected_table=? AND action=?");
     QTest::newRow("a change marked")
         << "UPDATE qel_vr_log SET sync_date = '2026-01-02' WHERE sync_date IS NULL AND "
            "action = 'UPD' AND affected_table = 'INVENTORY' AND xtag = 'M1' AND "
            "affected_column = 'i4202' AND event_date <= '2026-01-01 10:00:00.000'"
-        << byKey;
+        << byKey + QStringLiteral(" AND affected_column=?)");
     QTest::newRow("a new record stamped")
         << "UPDATE qel_vr_log SET sync_date = '2026-01-02' WHERE xtag = 'C1' AND "
            "xtag_additional = '3' AND affected_table = 'CALRESULTS' AND action = 'INS'"
-        << byKey;
+        << byKey + QLatin1Char(')');
     QTest::newRow("where a stretch of pending rows ends")
         << "SELECT event_date FROM qel_vr_log WHERE sync_date IS NULL AND affected_table = "
            "'INVENTORY' AND action = 'UPD' AND event_date > '2026' AND event_date <= '2027' "
