@@ -7,6 +7,7 @@
 #include "base/PhraseFile.h"
 #include "base/ProgramExit.h"
 #include "copy/TempTables.h"
+#include "db/Dialect.h"
 #include "sync/ModifiedRecordTransfer.h"
 #include "sync/NewRecordTransfer.h"
 
@@ -105,6 +106,7 @@ void ParseCommand(Program& program, const QString& line)
 
 void runStartup(Program& program, const QString& commandLine, InstanceLock& lock)
 {
+    prepareDialects();
     GetPhrases(program);
 
     if (!lock.tryLock()) {

@@ -52,3 +52,6 @@ public:
 
 // The dialect for an engine, by the DBMS name its driver reports; null means "untouched".
 std::unique_ptr<Dialect> makeDialect(const QString& dbmsName);
+// Once at start-up, before the first connection: each dialect may set up its engine's client
+// library in this process.
+void prepareDialects();

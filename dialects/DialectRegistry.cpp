@@ -1,6 +1,11 @@
 #include "db/Dialect.h"
 #include "sqlite/SqliteDialect.h"
 
+void prepareDialects()
+{
+    SqliteDialect::prepareLibrary();
+}
+
 std::unique_ptr<Dialect> makeDialect(const QString& dbmsName)
 {
     if (dbmsName == QLatin1String("SQLite"))

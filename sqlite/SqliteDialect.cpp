@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QSysInfo>
+#include <sqlite3.h>
 
 namespace {
 
@@ -145,6 +146,12 @@ void SqliteDialect::attach(RawSession& session, const DialectContext& context)
     m_translator.setSessionFacts(gatherFacts(session, context));
     for (const QString& view : SqliteCatalogue::viewDefinitions())
         session.executeRaw(view);
+}
+
+void SqliteDialect::prepareLibrary()
+{
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
 QStringList SqliteDialect::translate(const QString& commandText)

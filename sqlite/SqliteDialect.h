@@ -17,6 +17,10 @@ public:
     // A statement that met SQLite's lock (busy or locked) is marked as locked by another
     // program, naming the data source.
     DbError describe(const DbError& error) const override;
+    // Before the driver's first connection in this process: SQLite without the locks and
+    // the memory accounting that only threads sharing a connection need (the program uses
+    // each connection from one thread). Later it changes nothing.
+    static void prepareLibrary();
 
     const SessionFacts& sessionFacts() const { return m_translator.sessionFacts(); }
 
