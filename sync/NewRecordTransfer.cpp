@@ -91,20 +91,20 @@ bool NewRecordTransfer::stampLoop(
 {
     m_statement = select;
     m_master.setCommandText(select);
-    auto rs = m_master.open(CursorType::Static);
-    QList<QString> statements;
-    for (; !rs->eof(); rs->moveNext())
-        statements.append(
-            stamp(rs->value(0).value_or(QString()).trimmed(),
-                  rs->fieldCount() > 1 ? rs->value(1).value_or(QString()).trimmed() : QString()));
-    rs->close();
+    // The rows are read as they are stamped: the select reads the master, the stamps write the
+    // remote, and the run holds only the row in hand.
+    auto rs = m_master.open();
     CommitBatch batch({&userConnection(m_context, Side::Remote)});
-    for (const QString& statement : std::as_const(statements)) {
+    for (; !rs->eof(); rs->moveNext()) {
+        const QString statement =
+            stamp(rs->value(0).value_or(QString()).trimmed(),
+                  rs->fieldCount() > 1 ? rs->value(1).value_or(QString()).trimmed() : QString());
         batch.beginRow();
         execute(m_remote, statement);
         batch.endRow();
         m_context.ui.yield();
     }
+    rs->close();
     m_statement = QStringLiteral("commit");
     batch.commit();
     return !lost();
