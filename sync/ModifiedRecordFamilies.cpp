@@ -50,17 +50,18 @@ QStringList logColumns(const LogLayout& log)
 namespace {
 
 QString pendingStretch(const FamilyFacts& facts, const std::optional<QString>& after,
-                       const QString& upTo)
+                       const std::optional<QString>& upTo)
 {
     return QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
            ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
            (after ? QStringLiteral(" and event_date>") + *after : QString()) +
-           QStringLiteral(" and event_date<=") + upTo;
+           (upTo ? QStringLiteral(" and event_date<=") + *upTo : QString());
 }
 
 } // namespace
 
-QString logQuery(const FamilyFacts& facts, const std::optional<QString>& after, const QString& upTo)
+QString logQuery(const FamilyFacts& facts, const std::optional<QString>& after,
+                 const std::optional<QString>& upTo)
 {
     return QStringLiteral("select ") + logColumns(facts.log).join(QLatin1Char(',')) +
            pendingStretch(facts, after, upTo) +
@@ -68,7 +69,7 @@ QString logQuery(const FamilyFacts& facts, const std::optional<QString>& after, 
 }
 
 QString stretchEndQuery(const FamilyFacts& facts, const std::optional<QString>& after,
-                        const QString& upTo, int rows)
+                        const std::optional<QString>& upTo, int rows)
 {
     return QStringLiteral("select top 1 start at ") + QString::number(rows) +
            QStringLiteral(" event_date") + pendingStretch(facts, after, upTo) +

@@ -38,7 +38,8 @@ private:
     bool transferFamily(const FamilyFacts& facts, qint32& total);
     bool transferStretch(const FamilyFacts& facts, Recordset& rows, CommitBatch& batch,
                          qint32& counter);
-    QString stretchEnd(const FamilyFacts& facts, const std::optional<QString>& after);
+    std::optional<QString> stretchEnd(const FamilyFacts& facts,
+                                      const std::optional<QString>& after);
     void transferRow(const FamilyFacts& facts, const LogRow& row, qint32& counter);
     bool transferValField(const FamilyFacts& facts, const LogRow& row);
     bool transferColumn(const FamilyFacts& facts, const LogRow& row);
@@ -69,9 +70,10 @@ private:
     QList<QDateTime> m_history;
     // Rows an interrupted run carried and marked but did not record, by affected_table.
     std::map<QString, qint32> m_carriedBefore;
-    qint32 m_listed = 0; // pending rows listed by this run
+    qint32 m_listed = 0;       // pending rows listed by this run
+    bool m_anyPending = false; // when the run started
     // The event date of the last change pending when the run started, as a literal; none when
-    // nothing was pending.
+    // that date cannot be read (a damaged row, which sorts after every real date).
     std::optional<QString> m_lastPending;
 };
 
@@ -119,10 +121,8 @@ void ModifiedRecordTransfer::run()
                                      "is null and action='UPD'");
         m_remote.setCommandText(m_statement);
         const DbValue last = m_remote.open()->value(0);
+        m_anyPending = last.has_value();
         m_lastPending = fieldLiteral(last, FieldFormat{FieldFormat::Timestamp, false});
-        // A damaged date sorts last: then every readable one is pending.
-        if (last && !m_lastPending)
-            m_lastPending = QStringLiteral("'9999-12-31 23:59:59.999'");
         qint32 total = 0;
         for (const FamilyFacts& facts : families()) {
             if (facts.has(VersionGated) && !results)
@@ -195,13 +195,13 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& to
     CommitBatch batch(
         {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
     std::optional<QString> after;
-    while (m_lastPending) {
-        const QString upTo = stretchEnd(facts, after);
+    while (m_anyPending) {
+        const std::optional<QString> upTo = stretchEnd(facts, after);
         m_statement = logQuery(facts, after, upTo);
         m_remote.setCommandText(m_statement);
         if (!transferStretch(facts, *m_remote.open(), batch, counter))
             return false;
-        if (upTo == *m_lastPending)
+        if (upTo == m_lastPending)
             break;
         after = upTo;
     }
@@ -220,18 +220,22 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& to
     return true;
 }
 
-QString ModifiedRecordTransfer::stretchEnd(const FamilyFacts& facts,
-                                           const std::optional<QString>& after)
+std::optional<QString> ModifiedRecordTransfer::stretchEnd(const FamilyFacts& facts,
+                                                          const std::optional<QString>& after)
 {
     constexpr int stretchRows = 4096;
-    m_statement = stretchEndQuery(facts, after, *m_lastPending, stretchRows);
+    m_statement = stretchEndQuery(facts, after, m_lastPending, stretchRows);
     m_remote.setCommandText(m_statement);
     std::unique_ptr<Recordset> end = m_remote.open();
     // Fewer rows are left, or an event date that cannot be read: the rest in one stretch.
     const std::optional<QString> date =
         end->eof() ? std::nullopt
                    : fieldLiteral(end->value(0), FieldFormat{FieldFormat::Timestamp, false});
-    return date ? *date : *m_lastPending;
+    // A date stored in another form than its literal could end a stretch before it starts; the
+    // rest then goes in one stretch too, so that every stretch moves on.
+    if (!date || (after && *date <= *after))
+        return m_lastPending;
+    return date;
 }
 
 bool ModifiedRecordTransfer::transferStretch(const FamilyFacts& facts, Recordset& rows,

@@ -481,6 +481,27 @@ private Q_SLOTS:
         QCOMPARE(sheet().text(QStringLiteral("Mcrsnumber")), QString::number(logged - edits));
     }
 
+    // A log row whose event date is no date (it sorts after every real one) is a row failure
+    // of its own, reported; it neither hides the other changes nor is passed over in silence.
+    void aForgedEventDateIsARowFailure()
+    {
+        const QString item = remoteValue(QStringLiteral("select min(mtag) from inventory"));
+        onRemote(QStringLiteral("update dbconfig set dbremote=0;"
+                                "insert into qel_vr_log(xtag,affected_table,affected_column,action,"
+                                "event_date) values('%1','INVENTORY','i4202','UPD','not a date');"
+                                "update dbconfig set dbremote=1")
+                     .arg(item));
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(!m_t->state().errorOccurred);
+        QVERIFY(syncErrors().contains(
+            QStringLiteral("The change log holds an unreadable event date: not a date")));
+        QCOMPARE(sheet().number(QStringLiteral("Minvnumber")),
+                 sheet().number(QStringLiteral("Mtotalinv")) - 1);
+        QCOMPARE(remoteValue(QStringLiteral("select group_concat(event_date) from qel_vr_log")),
+                 QStringLiteral("not a date"));
+    }
+
     // A logged column name is never pasted into a statement unchecked: a forged log row whose
     // column smuggles in more SQL is a row failure, and the rest is carried.
     void aForgedColumnNameIsARowFailure()
