@@ -91,7 +91,7 @@ void ModifiedRecordTransfer::run()
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
         for (const FamilyFacts& facts : families()) {
-            if (!facts.suffix || (facts.has(VersionGated) && !results))
+            if (facts.has(VersionGated) && !results)
                 continue;
             m_statement = countQuery(facts.family);
             m_remote.setCommandText(m_statement);
@@ -114,6 +114,8 @@ void ModifiedRecordTransfer::run()
                                      "is null and action='UPD'");
         m_remote.setCommandText(m_statement);
         m_lastPending = engineTimestamp(m_remote.open()->value(0).value_or(QString()));
+        // The validation tables' changes count in the total too, so that it adds up to what
+        // the change log held; the history has no column of their own for them.
         qint32 total = 0;
         for (const FamilyFacts& facts : families()) {
             if (facts.has(VersionGated) && !results)
@@ -184,6 +186,10 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     const QString procedure =
         QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = carriedBefore(facts.family);
+    const QString pendingBox =
+        StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix));
+    if (facts.progressAfter)
+        m_sheet.expectRows(facts.barAfter, m_sheet.number(pendingBox) - counter);
     CommitBatch batch(
         {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
     while (!rows.eof()) {
@@ -207,6 +213,7 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
             return false;
         m_statement = QStringLiteral("commit");
         batch.endRow();
+        m_sheet.rowDone();
         m_context.ui.yield();
         try {
             rows.moveNext();
@@ -218,12 +225,10 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
     rows.close();
     m_statement = QStringLiteral("commit");
     batch.commit();
-    if (facts.suffix) {
-        m_sheet.setNumber(
-            StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
-            counter);
-        total += counter;
-    }
+    m_sheet.setNumber(
+        StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
+        counter);
+    total += counter;
     if (facts.progressAfter) {
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
         m_sheet.setProgressBar(facts.barAfter);
