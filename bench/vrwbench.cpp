@@ -18,13 +18,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,8 +143,22 @@ struct RunResult
     long peakKb = 0;
 };
 
+// The peak resident memory of a running process, in kB (0 once it has exited). The child's
+// ru_maxrss would not do: it counts the pages it shared with this process before its exec, and
+// this process holds the whole workspace it generated.
+long residentPeakKb(pid_t process)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
 // Runs vrw1 -TRANSFER headless on the workspace; the phase starts with its first progress
-// line on standard error.
+// line on standard error. Its peak memory is read while it runs, every few milliseconds.
 RunResult runTransfer(const QString& binDir, const DemoWorkspace::Report& report)
 {
     const QByteArray program = QDir(binDir).filePath(QStringLiteral("vrw1")).toLocal8Bit();
@@ -175,6 +189,11 @@ RunResult runTransfer(const QString& binDir, const DemoWorkspace::Report& report
     QByteArray pending;
     char buffer[4096];
     for (;;) {
+        pollfd output{pipeFds[0], POLLIN, 0};
+        const int ready = poll(&output, 1, 20);
+        result.peakKb = std::max(result.peakKb, residentPeakKb(child));
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            continue;
         const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -186,13 +205,11 @@ RunResult runTransfer(const QString& binDir, const DemoWorkspace::Report& report
     }
     close(pipeFds[0]);
     int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
+    waitpid(child, &status, 0);
     const qint64 end = clock.nsecsElapsed();
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.wall = end / 1e9;
     result.phase = (end - (phaseStart < 0 ? 0 : phaseStart)) / 1e9;
-    result.peakKb = usage.ru_maxrss;
     if (result.status != 0) {
         const QList<QByteArray> lines = pending.trimmed().split('\n');
         for (qsizetype i = std::max<qsizetype>(0, lines.size() - 5); i < lines.size(); ++i)

@@ -80,6 +80,9 @@ void OdbcSession::disconnect() noexcept
     for (OdbcStatement* statement : statements)
         statement->release();
     m_statements.clear();
+    for (SQLHSTMT stmt : std::as_const(m_spare))
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    m_spare.clear();
     m_dialect.reset();
     // A transaction left open is undone first: a driver may refuse to disconnect while one is
     // open, and would then keep its locks. A failing disconnect (a connection already lost)
@@ -117,11 +120,27 @@ std::unique_ptr<OdbcStatement> OdbcSession::newStatement()
     if (!isConnected())
         throw DbErrors::notConnected();
     SQLHSTMT stmt = SQL_NULL_HSTMT;
-    OdbcDiagnostics::check(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt), SQL_HANDLE_DBC, m_dbc,
-                           "SQLAllocHandle");
+    if (!m_spare.isEmpty())
+        stmt = m_spare.takeLast();
+    else
+        OdbcDiagnostics::check(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt), SQL_HANDLE_DBC, m_dbc,
+                               "SQLAllocHandle");
     std::unique_ptr<OdbcStatement> statement(new OdbcStatement(shared_from_this(), stmt));
     m_statements.insert(statement.get());
     return statement;
+}
+
+void OdbcSession::recycle(SQLHSTMT stmt) noexcept
+{
+    constexpr qsizetype kept = 4;
+    if (m_dbc != SQL_NULL_HDBC && m_spare.size() < kept &&
+        SQL_SUCCEEDED(SQLFreeStmt(stmt, SQL_CLOSE)) &&
+        SQL_SUCCEEDED(SQLFreeStmt(stmt, SQL_UNBIND)) &&
+        SQL_SUCCEEDED(SQLFreeStmt(stmt, SQL_RESET_PARAMS))) {
+        m_spare.append(stmt);
+        return;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
 QStringList OdbcSession::translate(const QString& commandText)

@@ -66,9 +66,13 @@ private:
     void connected(SQLRETURN rc, const char* call);
     QStringList translate(const QString& commandText);
     void forget(OdbcStatement* statement) { m_statements.remove(statement); }
+    // Takes back a statement handle that is done with: closed and kept for the next statement
+    // (allocating one per statement costs as much as a short statement), or freed.
+    void recycle(SQLHSTMT stmt) noexcept;
 
     SQLHDBC m_dbc;
     QString m_dbmsName;
     std::unique_ptr<Dialect> m_dialect;
     QSet<OdbcStatement*> m_statements;
+    QList<SQLHSTMT> m_spare; // closed handles, ready for the next statement
 };

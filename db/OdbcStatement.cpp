@@ -22,7 +22,7 @@ void OdbcStatement::release() noexcept
 {
     if (m_stmt == SQL_NULL_HSTMT)
         return;
-    SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+    m_session->recycle(m_stmt);
     m_stmt = SQL_NULL_HSTMT;
     m_row.clear();
 }

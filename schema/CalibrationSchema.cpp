@@ -315,10 +315,11 @@ QList<TableDefinition> buildTables()
                        col("sync_date", "TIMESTAMP"),
                        col("i4201", "CHAR(30)"),
                    })
-                 // A change's own rows (the transfer marks them one change at a time) and
-                 // the pending rows of a table.
-                 .index({"xtag", "affected_table", "action", "sync_date"})
-                 .index({"affected_table", "action", "sync_date"}));
+                 // A change's own rows (the transfers mark them one change at a time; a mark
+                 // leaves this index alone) and the pending rows of a table in the order they
+                 // were logged.
+                 .index({"xtag", "affected_table", "action", "affected_column"})
+                 .index({"affected_table", "action", "sync_date", "event_date"}));
 
     t.append(Table("qel_vr_transfer_log",
                    {
@@ -386,9 +387,22 @@ QStringList CalibrationSchema::createStatements(bool withChangeLog)
         statements.append(t.createStatement());
         statements.append(t.indexStatements());
     }
-    if (withChangeLog)
+    if (withChangeLog) {
         for (const TableDefinition& t : tables())
             statements.append(ChangeLogTriggers::createStatements(t));
+        // Without statistics SQLite takes a range of event dates for narrower than one
+        // change's own rows, and a mark would read every row logged in the same moment. The
+        // log's shape instead: a change has a few rows, a table and action many.
+        statements.append(QStringLiteral("ANALYZE sqlite_schema"));
+        statements.append(QStringLiteral(
+            "INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES "
+            "('qel_vr_log', 'qel_vr_log_xtag_affected_table_action_affected_column', "
+            "'1000000 10 5 3 2'), "
+            "('qel_vr_log', 'qel_vr_log_affected_table_action_sync_date_event_date', "
+            "'1000000 100000 50000 50000 2')"));
+        // Analysing again makes this connection read them too.
+        statements.append(QStringLiteral("ANALYZE sqlite_schema"));
+    }
     return statements;
 }
 

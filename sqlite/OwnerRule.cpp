@@ -70,6 +70,10 @@ void OwnerRule::apply(SqlStatement& statement)
             else if (endsTableList(token))
                 tableList.last() = false;
         }
+        // Only a dotted name can carry an owner.
+        if (!token.isName() || i + 1 >= statement.size() ||
+            !statement.at(i + 1).isSymbol(QLatin1String(".")))
+            continue;
         const QList<int> parts = statement.namePath(i);
         if (parts.size() < 2)
             continue;

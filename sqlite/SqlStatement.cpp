@@ -74,7 +74,11 @@ QString SqlStatement::text() const
 
 QString renderTokens(const SqlTokens& tokens)
 {
+    qsizetype size = 0;
+    for (const SqlToken& token : tokens)
+        size += token.text.size();
     QString text;
+    text.reserve(size);
     for (const SqlToken& token : tokens)
         text += token.text;
     return text;

@@ -9,7 +9,8 @@ SqlToken SqlToken::string(const QString& value)
 
 bool SqlToken::is(QLatin1String keyword) const
 {
-    return kind == Kind::Word && text.compare(keyword, Qt::CaseInsensitive) == 0;
+    return kind == Kind::Word && text.size() == keyword.size() &&
+           text.compare(keyword, Qt::CaseInsensitive) == 0;
 }
 
 bool SqlToken::isAnyOf(std::initializer_list<const char*> keywords) const

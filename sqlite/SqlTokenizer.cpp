@@ -57,12 +57,14 @@ const QLatin1String twoCharacterSymbols[] = {
 
 } // namespace
 
-SqlTokens SqlTokenizer::tokenize(QStringView text)
+SqlTokens SqlTokenizer::tokenize(const QString& source)
 {
+    const QStringView text(source);
     SqlTokens tokens;
+    tokens.reserve(text.size() / 3 + 1);
     qsizetype i = 0;
     auto take = [&](SqlToken::Kind kind, qsizetype end) {
-        tokens.append({kind, text.mid(i, end - i).toString()});
+        tokens.append({kind, QString::fromRawData(source.constData() + i, end - i)});
         i = end;
     };
     while (i < text.size()) {

@@ -10,5 +10,7 @@
 class SqlTokenizer
 {
 public:
-    static SqlTokens tokenize(QStringView text);
+    // The tokens share text's characters instead of copying them (every statement the program
+    // sends passes through here), so text must outlive them; a token changed is copied then.
+    static SqlTokens tokenize(const QString& text);
 };

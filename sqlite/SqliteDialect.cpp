@@ -126,7 +126,8 @@ SessionFacts gatherFacts(RawSession& session, const DialectContext& context)
     // Text affinity turns every number into text; any other column may hold a real.
     for (const RawRow& row : session.queryRaw(QStringLiteral(
              "select distinct lower(c.name) from sqlite_schema s, pragma_table_info(s.name) c "
-             "where s.type = 'table' and (upper(c.type) like '%INT%' or not (upper(c.type) like "
+             "where s.type = 'table' and s.name not like 'sqlite\\_%' escape '\\' and "
+             "(upper(c.type) like '%INT%' or not (upper(c.type) like "
              "'%CHAR%' or upper(c.type) like '%CLOB%' or upper(c.type) like '%TEXT%'))")))
         if (!row.isEmpty() && row.first())
             facts.realColumns.insert(*row.first());

@@ -10,6 +10,7 @@
 #include "sqlite/StatementSplitter.h"
 #include "sqlite/SystemProcedureRule.h"
 #include "sqlite/TemporaryTableRule.h"
+#include "sqlite/TopRule.h"
 #include "sqlite/UpdateRule.h"
 
 namespace {
@@ -51,6 +52,7 @@ QStringList SqliteTranslator::translate(const QString& commandText) const
             continue;
         }
         FunctionRule::apply(statement);
+        TopRule::apply(statement);
         BinaryLiteralRule::apply(statement);
         ConcatenationRule::apply(statement);
         if (!TemporaryTableRule::apply(statement))

@@ -47,12 +47,32 @@ QStringList logColumns(const LogLayout& log)
     return columns;
 }
 
-QString logQuery(const FamilyFacts& facts)
+namespace {
+
+QString pendingStretch(const FamilyFacts& facts, const std::optional<QString>& after,
+                       const QString& upTo)
+{
+    return QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
+           ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
+           (after ? QStringLiteral(" and event_date>") + *after : QString()) +
+           QStringLiteral(" and event_date<=") + upTo;
+}
+
+} // namespace
+
+QString logQuery(const FamilyFacts& facts, const std::optional<QString>& after, const QString& upTo)
 {
     return QStringLiteral("select ") + logColumns(facts.log).join(QLatin1Char(',')) +
-           QStringLiteral(" from mt.qel_vr_log where sync_date is null and affected_table='") +
-           ChangeLog::affectedTable(facts.family) + QStringLiteral("' and action='UPD'") +
+           pendingStretch(facts, after, upTo) +
            (facts.has(OrderedByEvent) ? QStringLiteral(" order by event_date") : QString());
+}
+
+QString stretchEndQuery(const FamilyFacts& facts, const std::optional<QString>& after,
+                        const QString& upTo, int rows)
+{
+    return QStringLiteral("select top 1 start at ") + QString::number(rows) +
+           QStringLiteral(" event_date") + pendingStretch(facts, after, upTo) +
+           QStringLiteral(" order by event_date");
 }
 
 QString countQuery(Family f)

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <span>
 
 // The kinds of logged modification the modified-records transfer carries, and the statements
@@ -68,8 +69,14 @@ struct LogRow
 
 // The log columns listed for a family, in the order readLogRow reads them.
 QStringList logColumns(const LogLayout& log);
-// The pending rows of a family, and how many there are.
-QString logQuery(const FamilyFacts& facts);
+// The pending rows of a family logged after the timestamp literal after (when given) and up
+// to upTo, and how many there are.
+QString logQuery(const FamilyFacts& facts, const std::optional<QString>& after,
+                 const QString& upTo);
+// The event date of the pending row at position rows (from 1) of that stretch, in the order of
+// event dates: where a stretch of about that many rows ends.
+QString stretchEndQuery(const FamilyFacts& facts, const std::optional<QString>& after,
+                        const QString& upTo, int rows);
 QString countQuery(Family family);
 LogRow readLogRow(const LogLayout& log, Recordset& rs);
 // The table as a statement names it: the validation tables always belong to "mt", the others

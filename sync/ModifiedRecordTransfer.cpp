@@ -3,6 +3,7 @@
 #include "base/ErrorReporter.h"
 #include "copy/Catalogue.h"
 #include "copy/CopyContext.h"
+#include "copy/FieldFormat.h"
 #include "copy/SqlLiteral.h"
 #include "copy/SyncErrorLog.h"
 #include "db/Command.h"
@@ -34,7 +35,10 @@ public:
 
 private:
     // Returns false when the run must stop (a lost connection was reported).
-    bool transferFamily(const FamilyFacts& facts, Recordset& rows, qint32& total);
+    bool transferFamily(const FamilyFacts& facts, qint32& total);
+    bool transferStretch(const FamilyFacts& facts, Recordset& rows, CommitBatch& batch,
+                         qint32& counter);
+    QString stretchEnd(const FamilyFacts& facts, const std::optional<QString>& after);
     void transferRow(const FamilyFacts& facts, const LogRow& row, qint32& counter);
     bool transferValField(const FamilyFacts& facts, const LogRow& row);
     bool transferColumn(const FamilyFacts& facts, const LogRow& row);
@@ -65,8 +69,10 @@ private:
     QList<QDateTime> m_history;
     // Rows an interrupted run carried and marked but did not record, by affected_table.
     std::map<QString, qint32> m_carriedBefore;
-    qint32 m_listed = 0;     // pending rows listed by this run
-    QDateTime m_lastPending; // the last change pending when the run started
+    qint32 m_listed = 0; // pending rows listed by this run
+    // The event date of the last change pending when the run started, as a literal; none when
+    // nothing was pending.
+    std::optional<QString> m_lastPending;
 };
 
 void ModifiedRecordTransfer::run()
@@ -107,22 +113,23 @@ void ModifiedRecordTransfer::run()
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(402));
         m_sheet.setProgressBar(10);
 
-        // The pending rows are read one family at a time, as they are carried, so that the
-        // run holds only the rows in flight. Rows logged while the run goes on (after the last
-        // one pending now) wait for the next run.
+        // Rows logged while the run goes on (after the last one pending now) wait for the next
+        // run.
         m_statement = QStringLiteral("select max(event_date) from mt.qel_vr_log where sync_date "
                                      "is null and action='UPD'");
         m_remote.setCommandText(m_statement);
-        m_lastPending = engineTimestamp(m_remote.open()->value(0).value_or(QString()));
+        const DbValue last = m_remote.open()->value(0);
+        m_lastPending = fieldLiteral(last, FieldFormat{FieldFormat::Timestamp, false});
+        // A damaged date sorts last: then every readable one is pending.
+        if (last && !m_lastPending)
+            m_lastPending = QStringLiteral("'9999-12-31 23:59:59.999'");
         // The validation tables' changes count in the total too, so that it adds up to what
         // the change log held; the history has no column of their own for them.
         qint32 total = 0;
         for (const FamilyFacts& facts : families()) {
             if (facts.has(VersionGated) && !results)
                 continue;
-            m_statement = logQuery(facts);
-            m_remote.setCommandText(m_statement);
-            if (!transferFamily(facts, *m_remote.open(), total))
+            if (!transferFamily(facts, total))
                 return;
         }
         m_sheet.showRunningCounter(false);
@@ -180,11 +187,12 @@ void ModifiedRecordTransfer::run()
     }
 }
 
-bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset& rows,
-                                            qint32& total)
+// A family's pending rows are read a stretch of event dates at a time, each about a few
+// thousand rows long, so that the run holds only the rows in flight however many are pending.
+// A stretch starts after the last one's end date, so rows that failed (and stay pending) are
+// not met again.
+bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& total)
 {
-    const QString procedure =
-        QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     qint32 counter = carriedBefore(facts.family);
     const QString pendingBox =
         StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix));
@@ -192,12 +200,51 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
         m_sheet.expectRows(facts.barAfter, m_sheet.number(pendingBox) - counter);
     CommitBatch batch(
         {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
+    std::optional<QString> after;
+    while (m_lastPending) {
+        const QString upTo = stretchEnd(facts, after);
+        m_statement = logQuery(facts, after, upTo);
+        m_remote.setCommandText(m_statement);
+        if (!transferStretch(facts, *m_remote.open(), batch, counter))
+            return false;
+        if (upTo == *m_lastPending)
+            break;
+        after = upTo;
+    }
+    m_statement = QStringLiteral("commit");
+    batch.commit();
+    m_sheet.setNumber(
+        StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
+        counter);
+    total += counter;
+    if (facts.progressAfter) {
+        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
+        m_sheet.setProgressBar(facts.barAfter);
+    }
+    return true;
+}
+
+QString ModifiedRecordTransfer::stretchEnd(const FamilyFacts& facts,
+                                           const std::optional<QString>& after)
+{
+    constexpr int stretchRows = 4096;
+    m_statement = stretchEndQuery(facts, after, *m_lastPending, stretchRows);
+    m_remote.setCommandText(m_statement);
+    std::unique_ptr<Recordset> end = m_remote.open();
+    // Fewer rows are left, or an event date that cannot be read: the rest in one stretch.
+    const std::optional<QString> date =
+        end->eof() ? std::nullopt
+                   : fieldLiteral(end->value(0), FieldFormat{FieldFormat::Timestamp, false});
+    return date ? *date : *m_lastPending;
+}
+
+bool ModifiedRecordTransfer::transferStretch(const FamilyFacts& facts, Recordset& rows,
+                                             CommitBatch& batch, qint32& counter)
+{
+    const QString procedure =
+        QStringLiteral("TransferModifiedRecords-") + QLatin1String(facts.procedure);
     while (!rows.eof()) {
         const LogRow row = readLogRow(facts.log, rows);
-        if (m_lastPending.isValid() && engineTimestamp(row.eventDate) > m_lastPending) {
-            rows.moveNext();
-            continue;
-        }
         ++m_listed;
         batch.beginRow();
         try {
@@ -223,16 +270,6 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, Recordset&
         }
     }
     rows.close();
-    m_statement = QStringLiteral("commit");
-    batch.commit();
-    m_sheet.setNumber(
-        StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
-        counter);
-    total += counter;
-    if (facts.progressAfter) {
-        m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
-        m_sheet.setProgressBar(facts.barAfter);
-    }
     return true;
 }
 

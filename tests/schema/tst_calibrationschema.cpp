@@ -33,6 +33,8 @@ private slots:
     void confirmFunctionsFindTheSchemasRecords();
     void scratchTemplate();
     void unpreparedSchemaHasNoChangeMachinery();
+    void changeLogLookupsUseTheirIndexes_data();
+    void changeLogLookupsUseTheirIndexes();
 
 private:
     QStringList columns(const QString& table, const QString& what = QStringLiteral("name"),
@@ -370,6 +372,42 @@ void TestCalibrationSchema::unpreparedSchemaHasNoChangeMachinery()
     QCOMPARE(all.count(QLatin1String("CREATE TRIGGER")), triggers);
     for (const QString& table : CalibrationSchema::loggedTables())
         QVERIFY(product.contains(QStringLiteral("CREATE TABLE %1 (").arg(table.toLower())));
+}
+
+// The transfers' look-ups of the change log stay index searches whatever the log holds: one
+// change's rows by its key, a table's pending rows in the order they were logged.
+void TestCalibrationSchema::changeLogLookupsUseTheirIndexes_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("plan");
+    const QString byKey = QStringLiteral("SEARCH qel_vr_log USING INDEX "
+                                         "qel_vr_log_xtag_affected_table_action_affected_column "
+                                         "(xtag=? AND affected_table=? AND action=?");
+    QTest::newRow("a change marked")
+        << "UPDATE qel_vr_log SET sync_date = '2026-01-02' WHERE sync_date IS NULL AND "
+           "action = 'UPD' AND affected_table = 'INVENTORY' AND xtag = 'M1' AND "
+           "affected_column = 'i4202' AND event_date <= '2026-01-01 10:00:00.000'"
+        << byKey + QStringLiteral(" AND affected_column=?)");
+    QTest::newRow("a new record stamped")
+        << "UPDATE qel_vr_log SET sync_date = '2026-01-02' WHERE xtag = 'C1' AND "
+           "xtag_additional = '3' AND affected_table = 'CALRESULTS' AND action = 'INS'"
+        << byKey + QLatin1Char(')');
+    QTest::newRow("where a stretch of pending rows ends")
+        << "SELECT event_date FROM qel_vr_log WHERE sync_date IS NULL AND affected_table = "
+           "'INVENTORY' AND action = 'UPD' AND event_date > '2026' AND event_date <= '2027' "
+           "ORDER BY event_date LIMIT 1 OFFSET 4095"
+        << "SEARCH qel_vr_log USING COVERING INDEX "
+           "qel_vr_log_affected_table_action_sync_date_event_date (affected_table=? AND "
+           "action=? AND sync_date=? AND event_date>? AND event_date<?)";
+}
+
+void TestCalibrationSchema::changeLogLookupsUseTheirIndexes()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, plan);
+    const QList<QVariantList> rows = m_db->rows(QStringLiteral("EXPLAIN QUERY PLAN ") + query);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().last().toString(), plan);
 }
 
 VARROW_TEST_GUILESS_MAIN(TestCalibrationSchema)

@@ -182,6 +182,17 @@ void TestSqliteTranslator::translates_data()
         << "update mt.qel_vr_log set sync_date=now(*) where xtag='M1' and action='INS';commit"
         << QStringList{"update qel_vr_log set sync_date=varrow_now() where xtag='M1' and "
                        "action='INS'"};
+    QTest::newRow("the first rows from a given row")
+        << "select top 1 start at 5000 event_date from mt.qel_vr_log where sync_date is null "
+           "order by event_date;commit"
+        << QStringList{"select event_date from qel_vr_log where sync_date is null order by "
+                       "event_date limit 1 offset 4999"};
+    QTest::newRow("the first rows of a sub-select, after distinct")
+        << "select x from t where k=(select distinct TOP 3 k from u order by k) and 1=1"
+        << QStringList{"select x from t where k=(select distinct k from u order by k limit 3) "
+                       "and 1=1"};
+    QTest::newRow("a count that is not a number is the engine's to refuse")
+        << "select top n a from t" << QStringList{"select top n a from t"};
     QTest::newRow("now() without a star") << "select NOW ( )" << QStringList{"select varrow_now()"};
     QTest::newRow("a long text cast passes")
         << "select cast(notes AS char(32767)) from LAB1.inventory where mtag='M1'"

@@ -181,16 +181,26 @@ private Q_SLOTS:
                        .arg(QLatin1String(table), key) +
                    keys.arg(key) + QStringLiteral(" and event_date<='[0-9: .-]{23}';commit");
         };
-        QVERIFY(has(QStringLiteral(
-            "select xtag,affected_column,event_date from mt\\.qel_vr_log where sync_date is null "
-            "and affected_table='INVENTORY' and action='UPD' order by event_date")));
+        // The pending rows are read a stretch of event dates at a time, up to the last change
+        // pending when the run started.
+        const QString stretch = QStringLiteral(" and event_date<='[0-9: .-]{23}'");
+        QVERIFY(has(QStringLiteral("select top 1 start at 4096 event_date from mt\\.qel_vr_log "
+                                   "where sync_date is null and affected_table='INVENTORY' and "
+                                   "action='UPD'") +
+                    stretch + QStringLiteral(" order by event_date")));
+        QVERIFY(has(
+            QStringLiteral("select xtag,affected_column,event_date from mt\\.qel_vr_log where "
+                           "sync_date is null and affected_table='INVENTORY' and action='UPD'") +
+            stretch + QStringLiteral(" order by event_date")));
         QVERIFY(has(QStringLiteral("select xtag,xtag_additional,affected_column,event_date from "
                                    "mt\\.qel_vr_log where sync_date is null and "
-                                   "affected_table='CALRESULTS' and action='UPD'")));
+                                   "affected_table='CALRESULTS' and action='UPD'") +
+                    stretch));
         QVERIFY(has(QStringLiteral(
-            "select xtag,i4201,affected_column,xtag_additional,event_date from mt\\.qel_vr_log "
-            "where sync_date is null and affected_table='VALLINKDATA' and action='UPD' order by "
-            "event_date")));
+                        "select xtag,i4201,affected_column,xtag_additional,event_date from "
+                        "mt\\.qel_vr_log where sync_date is null and affected_table='VALLINKDATA' "
+                        "and action='UPD'") +
+                    stretch + QStringLiteral(" order by event_date")));
         QVERIFY(has(QStringLiteral("select count\\(xtag\\) from mt\\.qel_vr_log where sync_date is "
                                    "null and action='UPD' and affected_table='RESULTS_RAW'")));
         for (const char* t : {"inventory", "calibration", "location", "repair"}) {
@@ -436,6 +446,52 @@ private Q_SLOTS:
                  items[1] + QStringLiteral("/i4201"));
         QVERIFY(syncErrors().contains(QStringLiteral("UNIQUE constraint failed")));
         QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("2"));
+    }
+
+    // A family with more pending rows than the run reads at a time (two edits of every
+    // calibration result, many logged in the same millisecond) is carried whole: each change
+    // once, and a change that fails in an early part is neither met again nor lost.
+    void aLongFamilyIsCarriedWholeAndOnce()
+    {
+        const QString failing = remoteValue(
+            QStringLiteral("select ctag||'|'||c2502 from calresults order by ctag limit 1 "
+                           "offset 7"));
+        const QString ctag = failing.section(QLatin1Char('|'), 0, 0);
+        const QString row = failing.section(QLatin1Char('|'), 1, 1);
+        const QString failingWrite =
+            QStringLiteral(" where ctag='%1' and c2502='%2';commit").arg(ctag, row);
+        // Enough edits of every result for more than one and a half parts.
+        const int results = remoteValue(QStringLiteral("select count(*) from calresults")).toInt();
+        QVERIFY(results > 0);
+        const int edits = 6200 / results + 1;
+        onRemote(QStringLiteral("update dbconfig set dbremote=0;delete from qel_vr_log;"
+                                "update calresults set c2503=coalesce(c2503,'');"
+                                "update dbconfig set dbremote=1;") +
+                 QStringLiteral("update calresults set c2503=c2503||'y';").repeated(edits));
+        const int logged = remoteValue(QStringLiteral("select count(*) from qel_vr_log")).toInt();
+        QCOMPARE(logged, results * edits);
+        m_fixture.faults().failWhen(FaultInjector::textContains(failingWrite),
+                                    DbError(-194, QStringLiteral("Refused by the test")));
+        signIn();
+        TransferModifiedRecords(program());
+        QVERIFY(!m_t->state().errorOccurred);
+        // Every other result of the remote reached the master with all its edits.
+        const QString others =
+            QStringLiteral("select group_concat(ctag||'|'||c2502||'|'||c2503) from (select * from "
+                           "calresults where ctag||'|'||c2502<>'%1' and c2503 like '%%%2' order "
+                           "by ctag,c2502)")
+                .arg(failing, QStringLiteral("y").repeated(edits));
+        QCOMPARE(masterValue(others), remoteValue(others));
+        QCOMPARE(remoteValue(others).count(QLatin1Char(',')), results - 2);
+        QVERIFY(!masterValue(QStringLiteral("select c2503 from calresults where ctag='%1' and "
+                                            "c2502=%2")
+                                 .arg(ctag, row))
+                     .endsWith(QLatin1Char('y')));
+        QCOMPARE(remoteValue(QStringLiteral("select count(*)||' '||min(xtag||'|'||xtag_additional)"
+                                            " from qel_vr_log where sync_date is null")),
+                 QString::number(edits) + QLatin1Char(' ') + failing);
+        QCOMPARE(syncErrors().count(failingWrite), edits);
+        QCOMPARE(sheet().text(QStringLiteral("Mcrsnumber")), QString::number(logged - edits));
     }
 
     // A logged column name is never pasted into a statement unchecked: a forged log row whose
