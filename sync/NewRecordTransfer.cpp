@@ -16,6 +16,7 @@
 #include "sync/TransferHistory.h"
 #include "sync/TransferSteps.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -66,7 +67,7 @@ private:
     void correctCount(const QString& query, const char* suffix);
     void countValidationEntries(const char* affectedTable, const char* suffix);
     void expectCopyAndStamps(int until, const char* suffix);
-    void showValidationApplied(const char* suffix, long rows);
+    void showValidationApplied(const char* suffix, long deleted, long inserted);
     double counted(const char* suffix) const;
     QString countedBox(const char* suffix) const;
     QString insertedBox(const char* suffix) const;
@@ -151,11 +152,13 @@ void NewRecordTransfer::countValidationEntries(const char* affectedTable, const 
 }
 
 // The rows a validation table's entries removed from and added to the Master Database. They
-// count in the run's total, though the history has no column of their own for them.
-void NewRecordTransfer::showValidationApplied(const char* suffix, long rows)
+// count in the run's total, though the history has no column of their own for them. A driver
+// that cannot tell how many rows a statement changed answers -1: then none are counted.
+void NewRecordTransfer::showValidationApplied(const char* suffix, long deleted, long inserted)
 {
-    m_sheet.setNumber(insertedBox(suffix), static_cast<double>(rows));
-    m_inserted += static_cast<qint32>(rows);
+    const qint32 rows = static_cast<qint32>(std::max(0L, deleted) + std::max(0L, inserted));
+    m_sheet.setNumber(insertedBox(suffix), rows);
+    m_inserted += rows;
 }
 
 // A table's rows are copied and then their entries stamped, a row at a time both: the bar moves
@@ -342,7 +345,7 @@ bool NewRecordTransfer::validationData()
     m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
     m_master.setActiveConnection(&userConnection(m_context, Side::Master));
     countValidationEntries("VALFIELD", "vfd");
-    long applied =
+    long deleted =
         execute(m_master,
                 QStringLiteral("delete from mt.valfield where exists(select 1 from temp_qel_vr_log "
                                "where temp_qel_vr_log.action='DEL' and "
@@ -359,7 +362,7 @@ bool NewRecordTransfer::validationData()
                              "mt.qel_vr_log.xtag_additional=mt.valfield.val)"),
               QStringLiteral("mt.valfield"), QStringLiteral("R"), &inserted))
         return false;
-    showValidationApplied("vfd", applied + inserted);
+    showValidationApplied("vfd", deleted, inserted);
     status(0, 515, 10);
     trace(QStringLiteral("delete all log entries associated with the valfield table"));
     execute(m_remote, QStringLiteral("delete from mt.qel_vr_log where affected_table='VALFIELD' "
@@ -373,7 +376,7 @@ bool NewRecordTransfer::validationData()
     m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
     m_master.setActiveConnection(&userConnection(m_context, Side::Master));
     countValidationEntries("VALLINKDATA", "vld");
-    applied =
+    deleted =
         execute(m_master,
                 QStringLiteral("delete from mt.vallinkdata where exists(select 1 from "
                                "temp_qel_vr_log where temp_qel_vr_log.action='DEL' and "
@@ -389,7 +392,7 @@ bool NewRecordTransfer::validationData()
                              "mt.qel_vr_log.xtag_additional=mt.vallinkdata.rootdata)"),
               QStringLiteral("mt.vallinkdata"), QStringLiteral("R"), &inserted))
         return false;
-    showValidationApplied("vld", applied + inserted);
+    showValidationApplied("vld", deleted, inserted);
     status(0, 519, 16);
     trace(QStringLiteral("delete all log entries associated with the vallinkdata table"));
     execute(m_remote, QStringLiteral("delete from mt.qel_vr_log where "
