@@ -131,6 +131,7 @@ long CopyToDestTable(const CopyContext& context, const QString& selectStatement,
                                  QStringLiteral("CopyToDestTable"));
                 }
                 batch.endRow();
+                sheet.rowDone();
                 run.step(QStringLiteral("go to the next row"));
                 context.ui.yield();
                 current = &source;

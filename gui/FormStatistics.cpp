@@ -266,12 +266,20 @@ void FormStatistics::refreshAll()
 
 // The size the sheet gives, grown where the content needs more (a larger font, the running
 // counters shown): the table's rows take any room to spare, so no empty band is left.
+// The debugging switch adds its room to what the window is without it, grown or not.
 void FormStatistics::fitWindow()
 {
     const QSize given(twipsToPixels(m_sheet.widthTwips()) - FrameWidthPixels,
-                      twipsToPixels(m_sheet.heightTwips()) - FrameHeightPixels);
+                      twipsToPixels(StatisticsSheet::HeightTwips) - FrameHeightPixels);
+    const int traceRoom =
+        twipsToPixels(m_sheet.heightTwips()) - twipsToPixels(StatisticsSheet::HeightTwips);
     layout()->invalidate();
-    const QSize size = given.expandedTo(layout()->totalMinimumSize());
+    const QSize minimum = layout()->totalMinimumSize();
+    QWidget* trace = m_hideable.value(QStringLiteral("Frame2"));
+    const int traceMinimum =
+        trace->isVisibleTo(this) ? trace->minimumSizeHint().height() + layout()->spacing() : 0;
+    QSize size = given.expandedTo(QSize(minimum.width(), minimum.height() - traceMinimum));
+    size = (size + QSize(0, traceRoom)).expandedTo(minimum);
     setFixedSize(size);
     if (parentWidget())
         parentWidget()->adjustSize();

@@ -2,6 +2,7 @@
 
 #include "base/ProgramExit.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -50,6 +51,9 @@ void QtUi::registerWindow(Window window, WindowFactory factory)
 
 Answer QtUi::message(const Message& message)
 {
+    // The window the user was working in (the connect dialog, say) gets the keyboard back
+    // when the box closes; left to itself the box would hand it to the main window.
+    const QPointer<QWidget> working = QApplication::activeWindow();
     QMessageBox box(m_main);
     box.setWindowTitle(message.title);
     QString text = message.text;
@@ -66,12 +70,13 @@ Answer QtUi::message(const Message& message)
     box.setDefaultButton(standardButton(defaultAnswer(message)));
     // Escape answers like the last button offered: No, Cancel, or OK.
     box.setEscapeButton(box.button(standardButton(answers.last())));
-    const bool wasBusy = m_busy;
-    if (wasBusy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    ++m_boxes;
+    showPointer();
     const int result = box.exec();
-    if (wasBusy)
-        QApplication::restoreOverrideCursor();
+    --m_boxes;
+    showPointer();
+    if (working && working->isVisible() && working != QApplication::activeWindow())
+        working->activateWindow();
     for (Answer a : answers) {
         if (result == standardButton(a))
             return a;
@@ -81,19 +86,44 @@ Answer QtUi::message(const Message& message)
 
 void QtUi::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
     m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    showPointer();
 }
 
 void QtUi::yield()
 {
+    // The steps of long work each set the pointer as they go, some of them back to normal
+    // while the work goes on; the work itself keeps it busy until it hands back to the user.
+    if (!m_watchingLoop) {
+        if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance()) {
+            QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, &m_lifetime,
+                             [this] { working(false); });
+            m_watchingLoop = true;
+        }
+    }
+    working(true);
     QCoreApplication::processEvents();
     throwIfExitPending();
+}
+
+void QtUi::working(bool busy)
+{
+    if (busy == m_working)
+        return;
+    m_working = busy;
+    showPointer();
+}
+
+void QtUi::showPointer()
+{
+    const bool wanted = m_boxes == 0 && (m_busy || m_working);
+    if (wanted == m_pointerShown)
+        return;
+    m_pointerShown = wanted;
+    if (wanted)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void QtUi::showWindow(Window window)

@@ -9,6 +9,10 @@
 
 // The user seam with real windows: Qt message boxes, the override cursor, and the
 // program's windows made on demand by the factories the main window registers.
+//
+// The pointer is busy while the program asks for it, and also while the program works through
+// a long step: from a yield until the event loop next waits for the user. A message box waits
+// for the user, so it always has the normal pointer.
 class QtUi : public Ui
 {
 public:
@@ -28,8 +32,16 @@ public:
     void beep() override;
 
 private:
+    void showPointer();
+    void working(bool busy);
+
     QPointer<QWidget> m_main;
     bool m_busy = false;
+    bool m_working = false;      // between a yield and the event loop's next wait
+    int m_boxes = 0;             // message boxes open
+    bool m_pointerShown = false; // our override cursor is pushed
+    bool m_watchingLoop = false;
+    QObject m_lifetime; // ends the event loop's connection with this object
     std::map<Window, WindowFactory> m_factories;
     std::map<Window, QPointer<QWidget>> m_open;
 };

@@ -9,6 +9,8 @@
 #include "sync/TransferHistory.h"
 #include "sync/TransferSteps.h"
 
+#include <iterator>
+
 namespace {
 
 using Column = StatisticsSheet::Column;
@@ -168,7 +170,8 @@ bool MergeTransfer::copyRemoteTables()
         {"loc", 0, m_results ? 205 : 0, m_results ? 70 : -1},
         {"rep", 0, 206, 90},
     };
-    for (const Shown& s : shown) {
+    for (std::size_t i = 0; i < std::size(shown); ++i) {
+        const Shown& s = shown[i];
         status(s.function, s.progress, s.bar);
         const MergedTable& t = merged(s.suffix);
         if (!takesPart(t))
@@ -176,6 +179,15 @@ bool MergeTransfer::copyRemoteTables()
         const QString table = QLatin1String(t.table);
         if (!declare(table))
             return false;
+        // The whole table is copied: the bar moves with its rows towards the next table's
+        // value.
+        for (std::size_t next = i + 1; next < std::size(shown); ++next) {
+            if (shown[next].bar >= 0) {
+                m_sheet.expectRows(shown[next].bar, m_sheet.number(StatisticsSheet::box(
+                                                        Column::Rtotal, QLatin1String(s.suffix))));
+                break;
+            }
+        }
         long copied = 0;
         if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, table) +
                       QStringLiteral(" from ") + m_state.remoteUserSegregate + QLatin1Char('.') +

@@ -23,9 +23,9 @@ const FamilyFacts familyTable[] = {
     {Family::Repair, "rep", "Repair", singleKey, "rtag", nullptr, OrderedByEvent | ReadFormatted,
      408, 90},
     {Family::Customers, "cus", "Customers", singleKey, "ktag", nullptr, OrderedByEvent, 0, 0},
-    {Family::ValField, nullptr, "ValFields", valFieldLog, "fldnum", "val", Validation, 0, 0},
+    {Family::ValField, "vfd", "ValFields", valFieldLog, "fldnum", "val", Validation, 0, 0},
     // Its log rows carry the new values, so the last one logged must be written last.
-    {Family::ValLinkData, nullptr, "ValLinks", valLinkLog, "root", "rootdata",
+    {Family::ValLinkData, "vld", "ValLinks", valLinkLog, "root", "rootdata",
      Validation | OrderedByEvent, 0, 0},
 };
 

@@ -43,7 +43,7 @@ enum Trait : unsigned
 struct FamilyFacts
 {
     Family family;
-    const char* suffix; // count boxes; none for the validation tables
+    const char* suffix; // count boxes
     const char* procedure;
     LogLayout log;
     const char* keyColumn;

@@ -99,7 +99,7 @@ void ModifiedRecordTransfer::run()
         const bool results = ChangeLog::resultsTakePart(m_state.remoteSchemaVersion);
         qint32 pending = 0;
         for (const FamilyFacts& facts : families()) {
-            if (!facts.suffix || (facts.has(VersionGated) && !results))
+            if (facts.has(VersionGated) && !results)
                 continue;
             m_statement = countQuery(facts.family);
             m_remote.setCommandText(m_statement);
@@ -192,6 +192,10 @@ void ModifiedRecordTransfer::run()
 bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& total)
 {
     qint32 counter = carriedBefore(facts.family);
+    const QString pendingBox =
+        StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix));
+    if (facts.progressAfter)
+        m_sheet.expectRows(facts.barAfter, m_sheet.number(pendingBox) - counter);
     CommitBatch batch(
         {&userConnection(m_context, Side::Master), &userConnection(m_context, Side::Remote)});
     std::optional<QString> after;
@@ -207,12 +211,10 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& to
     }
     m_statement = QStringLiteral("commit");
     batch.commit();
-    if (facts.suffix) {
-        m_sheet.setNumber(
-            StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
-            counter);
-        total += counter;
-    }
+    m_sheet.setNumber(
+        StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
+        counter);
+    total += counter;
     if (facts.progressAfter) {
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
         m_sheet.setProgressBar(facts.barAfter);
@@ -260,6 +262,7 @@ bool ModifiedRecordTransfer::transferStretch(const FamilyFacts& facts, Recordset
             return false;
         m_statement = QStringLiteral("commit");
         batch.endRow();
+        m_sheet.rowDone();
         m_context.ui.yield();
         try {
             rows.moveNext();

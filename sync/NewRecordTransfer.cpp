@@ -16,6 +16,7 @@
 #include "sync/TransferHistory.h"
 #include "sync/TransferSteps.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -64,6 +65,9 @@ private:
     bool dropPresentRows(const QString& table, const QString& secondKey, const char* affected,
                          const char* what);
     void correctCount(const QString& query, const char* suffix);
+    void countValidationEntries(const char* affectedTable, const char* suffix);
+    void expectCopyAndStamps(int until, const char* suffix);
+    void showValidationApplied(const char* suffix, long deleted, long inserted);
     double counted(const char* suffix) const;
     QString countedBox(const char* suffix) const;
     QString insertedBox(const char* suffix) const;
@@ -102,6 +106,7 @@ bool NewRecordTransfer::stampLoop(
         batch.beginRow();
         execute(m_remote, statement);
         batch.endRow();
+        m_sheet.rowDone();
         m_context.ui.yield();
     }
     rs->close();
@@ -131,6 +136,36 @@ void NewRecordTransfer::correctCount(const QString& query, const char* suffix)
     const QString total = StatisticsSheet::totalBox(StatisticsSheet::Column::Rtotal);
     m_sheet.setNumber(total, m_sheet.number(total) + left - counted(suffix));
     m_sheet.setNumber(countedBox(suffix), left);
+}
+
+// The validation tables' entries of both kinds are applied, and the change log's copy on the
+// Master Database holds them all: they are that table's records, and part of the total.
+void NewRecordTransfer::countValidationEntries(const char* affectedTable, const char* suffix)
+{
+    const qint32 entries =
+        countOf(m_master, QStringLiteral("select count(xtag) from temp_qel_vr_log where "
+                                         "affected_table='") +
+                              QLatin1String(affectedTable) + QStringLiteral("' and action<>'UPD'"));
+    const QString total = StatisticsSheet::totalBox(StatisticsSheet::Column::Rtotal);
+    m_sheet.setNumber(countedBox(suffix), entries);
+    m_sheet.setNumber(total, m_sheet.number(total) + entries);
+}
+
+// The rows a validation table's entries removed from and added to the Master Database. They
+// count in the run's total, though the history has no column of their own for them. A driver
+// that cannot tell how many rows a statement changed answers -1: then none are counted.
+void NewRecordTransfer::showValidationApplied(const char* suffix, long deleted, long inserted)
+{
+    const qint32 rows = static_cast<qint32>(std::max(0L, deleted) + std::max(0L, inserted));
+    m_sheet.setNumber(insertedBox(suffix), rows);
+    m_inserted += rows;
+}
+
+// A table's rows are copied and then their entries stamped, a row at a time both: the bar moves
+// with them towards the value of the next step.
+void NewRecordTransfer::expectCopyAndStamps(int until, const char* suffix)
+{
+    m_sheet.expectRows(until, 2 * counted(suffix));
 }
 
 bool NewRecordTransfer::masterUserIsOwner() const
@@ -309,21 +344,25 @@ bool NewRecordTransfer::validationData()
                          "valfield records that the log shows as deleted"));
     m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
     m_master.setActiveConnection(&userConnection(m_context, Side::Master));
-    execute(m_master,
-            QStringLiteral("delete from mt.valfield where exists(select 1 from temp_qel_vr_log "
-                           "where temp_qel_vr_log.action='DEL' and "
-                           "temp_qel_vr_log.affected_table='VALFIELD' and "
-                           "temp_qel_vr_log.xtag=mt.valfield.fldnum and "
-                           "temp_qel_vr_log.xtag_additional=mt.valfield.val);commit"));
+    countValidationEntries("VALFIELD", "vfd");
+    long deleted =
+        execute(m_master,
+                QStringLiteral("delete from mt.valfield where exists(select 1 from temp_qel_vr_log "
+                               "where temp_qel_vr_log.action='DEL' and "
+                               "temp_qel_vr_log.affected_table='VALFIELD' and "
+                               "temp_qel_vr_log.xtag=mt.valfield.fldnum and "
+                               "temp_qel_vr_log.xtag_additional=mt.valfield.val);commit"));
     status(0, 514, 5);
     trace(QStringLiteral("insert master valfield records that the log shows as inserts"));
+    long inserted = 0;
     if (!copy(QStringLiteral("select * from mt.valfield where exists(select 1 from "
                              "mt.qel_vr_log where mt.qel_vr_log.action='INS' and "
                              "mt.qel_vr_log.affected_table='VALFIELD' and "
                              "mt.qel_vr_log.xtag=mt.valfield.fldnum and "
                              "mt.qel_vr_log.xtag_additional=mt.valfield.val)"),
-              QStringLiteral("mt.valfield"), QStringLiteral("R")))
+              QStringLiteral("mt.valfield"), QStringLiteral("R"), &inserted))
         return false;
+    showValidationApplied("vfd", deleted, inserted);
     status(0, 515, 10);
     trace(QStringLiteral("delete all log entries associated with the valfield table"));
     execute(m_remote, QStringLiteral("delete from mt.qel_vr_log where affected_table='VALFIELD' "
@@ -336,12 +375,14 @@ bool NewRecordTransfer::validationData()
                          "vallinkdata records that the log shows as deleted"));
     m_remote.setActiveConnection(&userConnection(m_context, Side::Remote));
     m_master.setActiveConnection(&userConnection(m_context, Side::Master));
-    execute(m_master,
-            QStringLiteral("delete from mt.vallinkdata where exists(select 1 from "
-                           "temp_qel_vr_log where temp_qel_vr_log.action='DEL' and "
-                           "temp_qel_vr_log.affected_table='VALLINKDATA' and "
-                           "temp_qel_vr_log.xtag=mt.vallinkdata.root and "
-                           "temp_qel_vr_log.xtag_additional=mt.vallinkdata.rootdata);commit"));
+    countValidationEntries("VALLINKDATA", "vld");
+    deleted =
+        execute(m_master,
+                QStringLiteral("delete from mt.vallinkdata where exists(select 1 from "
+                               "temp_qel_vr_log where temp_qel_vr_log.action='DEL' and "
+                               "temp_qel_vr_log.affected_table='VALLINKDATA' and "
+                               "temp_qel_vr_log.xtag=mt.vallinkdata.root and "
+                               "temp_qel_vr_log.xtag_additional=mt.vallinkdata.rootdata);commit"));
     status(0, 518, 14);
     trace(QStringLiteral("insert master vallinkdata records that the log shows as inserted"));
     if (!copy(QStringLiteral("select * from mt.vallinkdata where exists(select 1 from "
@@ -349,8 +390,9 @@ bool NewRecordTransfer::validationData()
                              "mt.qel_vr_log.affected_table='VALLINKDATA' and "
                              "mt.qel_vr_log.xtag=mt.vallinkdata.root and "
                              "mt.qel_vr_log.xtag_additional=mt.vallinkdata.rootdata)"),
-              QStringLiteral("mt.vallinkdata"), QStringLiteral("R")))
+              QStringLiteral("mt.vallinkdata"), QStringLiteral("R"), &inserted))
         return false;
+    showValidationApplied("vld", deleted, inserted);
     status(0, 519, 16);
     trace(QStringLiteral("delete all log entries associated with the vallinkdata table"));
     execute(m_remote, QStringLiteral("delete from mt.qel_vr_log where "
@@ -416,6 +458,7 @@ bool NewRecordTransfer::inventoryAndDependants()
         seg +
         QStringLiteral(".repair where r3246=1 and rtag in (select xtag from mt.qel_vr_log where "
                        "sync_date is null and action='INS' and affected_table='REPAIR'))");
+    m_sheet.expectRows(counted("cus") > 0 ? 30 : 40, counted("inv"));
     if (!copy(inventorySelect, QStringLiteral("temp_inventory"), QStringLiteral("R")))
         return false;
 
@@ -435,6 +478,7 @@ bool NewRecordTransfer::inventoryAndDependants()
                                              "kdsrc='VRW';commit;"));
         status(0, 498, 35);
         trace(QStringLiteral("Add NEW customer records to customers table"));
+        m_sheet.expectRows(40, counted("cus"));
         long inserted = 0;
         if (!copy(QStringLiteral("select ") +
                       CreateSelectList(m_context, QStringLiteral("Customers")) +
@@ -488,6 +532,8 @@ bool NewRecordTransfer::inventoryAndDependants()
             const QString table = QLatin1String(g.table);
             if (!declare(table))
                 return false;
+            if (g.bar >= 0)
+                m_sheet.expectRows(g.bar, counted(g.suffix));
             if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, table) +
                           QStringLiteral(" from ") + seg + QLatin1Char('.') + table +
                           QStringLiteral(" where ") + QLatin1String(g.key) +
@@ -547,6 +593,7 @@ bool NewRecordTransfer::insertInventory()
     status(0, 221, 10);
     correctCount(QStringLiteral("select count(mtag) from temp_inventory"), "inv");
     trace(QStringLiteral("Add only NEW Inventory records to Inventory"));
+    expectCopyAndStamps(30, "inv");
     long inserted = 0;
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QStringLiteral("Inventory")) +
                   QStringLiteral(" from temp_inventory order by i4201"),
@@ -612,6 +659,7 @@ bool NewRecordTransfer::insertCalibration()
     status(0, 225, 40);
     correctCount(QStringLiteral("select count(ctag) from temp_calibration"), "cal");
     trace(QStringLiteral("Add NEW Calibration records to Calibration table"));
+    expectCopyAndStamps(50, "cal");
     long inserted = 0;
     if (!copy(QStringLiteral("select ") +
                   CreateSelectList(m_context, QStringLiteral("Calibration")) +
@@ -641,6 +689,7 @@ bool NewRecordTransfer::insertStandards()
                          "standard"))
         return false;
     trace(QStringLiteral("Add standards used to master database"));
+    expectCopyAndStamps(60, "std");
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QStringLiteral("Standards")) +
                   QStringLiteral(" from temp_standards"),
               mseg + QStringLiteral(".standards"), QStringLiteral("F")))
@@ -668,6 +717,7 @@ bool NewRecordTransfer::insertCalResults()
                          "calibration result"))
         return false;
     trace(QStringLiteral("Add calibration results to main database"));
+    expectCopyAndStamps(65, "crs");
     if (!copy(QStringLiteral("select ") +
                   CreateSelectList(m_context, QStringLiteral("Calresults")) +
                   QStringLiteral(" from temp_calresults"),
@@ -705,6 +755,7 @@ bool NewRecordTransfer::insertResults(bool raw)
                           mseg + QStringLiteral(".calibration);commit"));
     trace(raw ? QStringLiteral("Add raw results to main database")
               : QStringLiteral("Add full results to main database"));
+    expectCopyAndStamps(raw ? 75 : 70, suffix);
     long inserted = 0;
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, table) +
                   QStringLiteral(" from ") + temp,
@@ -760,6 +811,7 @@ bool NewRecordTransfer::insertLocation()
     status(0, 231, 80);
     correctCount(QStringLiteral("select count(ltag) from temp_location"), "loc");
     trace(QStringLiteral("Add NEW Location records to Location table"));
+    expectCopyAndStamps(85, "loc");
     long inserted = 0;
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QStringLiteral("Location")) +
                   QStringLiteral(" from temp_location"),
@@ -810,6 +862,7 @@ bool NewRecordTransfer::insertRepair()
     status(0, 233, 90);
     correctCount(QStringLiteral("select count(rtag) from temp_repair"), "rep");
     trace(QStringLiteral("Add NEW Repair records to Repair table"));
+    expectCopyAndStamps(98, "rep");
     long inserted = 0;
     if (!copy(QStringLiteral("select ") + CreateSelectList(m_context, QStringLiteral("Repair")) +
                   QStringLiteral(" from temp_repair"),

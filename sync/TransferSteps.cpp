@@ -34,11 +34,11 @@ qint32 TransferSteps::countOf(Command& command, const QString& statement)
     return rs->eof() ? 0 : rs->value(0).value_or(QString()).trimmed().toInt();
 }
 
-void TransferSteps::execute(Command& command, const QString& statement)
+long TransferSteps::execute(Command& command, const QString& statement)
 {
     m_statement = statement;
     command.setCommandText(statement);
-    command.execute();
+    return command.execute();
 }
 
 bool TransferSteps::declare(const QString& table)

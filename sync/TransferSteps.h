@@ -24,7 +24,8 @@ protected:
     void status(int function, int progress, int bar);
     // The first field of a count query, as a number (0 without a row).
     qint32 countOf(Command& command, const QString& statement);
-    void execute(Command& command, const QString& statement);
+    // The rows the statement changed.
+    long execute(Command& command, const QString& statement);
     // Each returns false when the run must stop (a lost connection was reported).
     bool declare(const QString& table);
     bool copy(const QString& select, const QString& destTable, const QString& mode,

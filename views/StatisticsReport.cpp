@@ -14,7 +14,7 @@ QString statisticsReport(const StatisticsSheet& sheet)
     // widths as the rows when it has those five titles.
     const QStringList titles = sheet.columnTitles();
     if (titles.size() == 5) {
-        QString line = QStringLiteral("%1").arg(titles[0], -14);
+        QString line = QStringLiteral("%1").arg(titles[0], -18);
         for (int i = 1; i < 5; ++i)
             line += QStringLiteral("%1").arg(titles[i], 11);
         lines << line;
@@ -27,7 +27,7 @@ QString statisticsReport(const StatisticsSheet& sheet)
         const bool totals = i == suffixes.size();
         if (!totals && !sheet.isRowEnabled(rows[i]))
             continue;
-        QString line = QStringLiteral("%1").arg(sheet.caption(rows[i]), -14);
+        QString line = QStringLiteral("%1").arg(sheet.caption(rows[i]), -18);
         for (Column c : columns) {
             const QString box =
                 totals ? StatisticsSheet::totalBox(c) : StatisticsSheet::box(c, suffixes[i]);

@@ -49,19 +49,19 @@ StatisticsSheet::StatisticsSheet(const BaseContext& context) : m_context(context
 const QStringList& StatisticsSheet::tableSuffixes()
 {
     static const QStringList suffixes = {
-        QStringLiteral("inv"), QStringLiteral("cal"), QStringLiteral("std"),
-        QStringLiteral("crs"), QStringLiteral("frs"), QStringLiteral("rrs"),
-        QStringLiteral("loc"), QStringLiteral("rep"), QStringLiteral("cus")};
+        QStringLiteral("inv"), QStringLiteral("cal"), QStringLiteral("std"), QStringLiteral("crs"),
+        QStringLiteral("frs"), QStringLiteral("rrs"), QStringLiteral("loc"), QStringLiteral("rep"),
+        QStringLiteral("cus"), QStringLiteral("vfd"), QStringLiteral("vld")};
     return suffixes;
 }
 
 const QStringList& StatisticsSheet::rowNames()
 {
-    static const QStringList rows = {QStringLiteral("Inventory"),   QStringLiteral("Calibration"),
-                                     QStringLiteral("Standards"),   QStringLiteral("Calresults"),
-                                     QStringLiteral("FullResults"), QStringLiteral("RawResults"),
-                                     QStringLiteral("Location"),    QStringLiteral("Repair"),
-                                     QStringLiteral("Customers"),   QStringLiteral("Totals")};
+    static const QStringList rows = {
+        QStringLiteral("Inventory"),  QStringLiteral("Calibration"), QStringLiteral("Standards"),
+        QStringLiteral("Calresults"), QStringLiteral("FullResults"), QStringLiteral("RawResults"),
+        QStringLiteral("Location"),   QStringLiteral("Repair"),      QStringLiteral("Customers"),
+        QStringLiteral("ValField"),   QStringLiteral("ValLinkData"), QStringLiteral("Totals")};
     return rows;
 }
 
@@ -153,6 +153,29 @@ QString StatisticsSheet::numberText(const QString& name) const
 
 void StatisticsSheet::setProgressBar(int percent)
 {
+    m_spanRows = 0;
+    showProgress(percent);
+}
+
+void StatisticsSheet::expectRows(int until, double rows)
+{
+    m_spanFrom = m_progress;
+    m_spanUntil = std::clamp(until, m_progress, 100);
+    m_spanRows = rows;
+    m_spanDone = 0;
+}
+
+void StatisticsSheet::rowDone()
+{
+    if (m_spanRows <= 0)
+        return;
+    m_spanDone = std::min(m_spanDone + 1, m_spanRows);
+    showProgress(m_spanFrom +
+                 static_cast<int>((m_spanUntil - m_spanFrom) * m_spanDone / m_spanRows));
+}
+
+void StatisticsSheet::showProgress(int percent)
+{
     const int value = std::clamp(percent, 0, 100);
     if (value == m_progress)
         return;
@@ -207,6 +230,7 @@ void StatisticsSheet::reset()
         if (name != QLatin1String("ProgressBar"))
             m_texts.insert(name, QString());
     m_progress = 0;
+    m_spanRows = 0;
     m_captions.clear();
     for (const QString& name : rowNames())
         m_captions.insert(name, name);
@@ -275,7 +299,9 @@ void StatisticsSheet::loadSteps()
     const Phrases& p = s.phrases;
     m_captions[QStringLiteral("Caption")] = p[107];
     m_captions[QStringLiteral("StatTitle")] = p[311];
-    const int rowPhrases[] = {312, 313, 314, 315, 192, 193, 316, 317, 496, 318};
+    // The two validation tables' rows are ours, so that the totals account for every entry
+    // of the change log that a transfer applies.
+    const int rowPhrases[] = {312, 313, 314, 315, 192, 193, 316, 317, 496, 569, 570, 318};
     for (qsizetype i = 0; i < rowNames().size(); ++i)
         m_captions[rowNames()[i]] = p[rowPhrases[i]];
     m_captions[QStringLiteral("LabelCounter")] = p[11];

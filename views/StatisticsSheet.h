@@ -32,9 +32,11 @@ public:
 
     explicit StatisticsSheet(const BaseContext& context);
 
-    // The per-table suffixes in row order: inv, cal, std, crs, frs, rrs, loc, rep, cus.
+    // The per-table suffixes in row order: inv, cal, std, crs, frs, rrs, loc, rep, cus, and
+    // the validation tables vfd (valfield) and vld (vallinkdata).
     static const QStringList& tableSuffixes();
-    // The row captions in order: Inventory, Calibration, ..., Customers, Totals.
+    // The row captions in order: Inventory, Calibration, ..., Customers, ValField,
+    // ValLinkData, Totals.
     static const QStringList& rowNames();
     // The box of one table in one column: Rtotalinv, Rinvnumber, Mtotalinv, Minvnumber.
     static QString box(Column column, const QString& suffix);
@@ -62,8 +64,14 @@ public:
     QStringList columnTitles() const;
 
     int progressBar() const { return m_progress; }
-    // Out-of-range values are held at 0 or 100.
+    // Out-of-range values are held at 0 or 100. A value set here ends a span of rows.
     void setProgressBar(int percent);
+    // A long step of about `rows` rows: the bar moves from where it stands towards `until`
+    // (the value the next step sets) as rowDone() is called, without ever passing it. The
+    // bar changes only when its whole percentage does, so the windows see a few dozen
+    // changes however many rows there are.
+    void expectRows(int until, double rows);
+    void rowDone();
 
     // Captions: "Caption" (the window's), "StatTitle", the row names, "LabelCounter",
     // "Labelmaxcounter", "Label_debugs".
@@ -102,6 +110,7 @@ Q_SIGNALS:
 private:
     void reset();
     void loadSteps();
+    void showProgress(int percent);
 
     BaseContext m_context;
     QHash<QString, QString> m_texts;
@@ -109,6 +118,11 @@ private:
     QSet<QString> m_hidden;
     QSet<QString> m_rowsOff;
     int m_progress = 0;
+    // The span of rows the bar moves through: from, until, rows expected and done.
+    int m_spanFrom = 0;
+    int m_spanUntil = 0;
+    double m_spanRows = 0;
+    double m_spanDone = 0;
     double m_left = DefaultLeftTwips;
     double m_top = DefaultTopTwips;
     int m_width = WidthTwips;

@@ -1,18 +1,23 @@
 #include "gui/FormAbout.h"
 #include "gui/MDIFormMain.h"
+#include "gui/QtUi.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/TestProgram.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
+#include <optional>
 
 class TestMainWindow : public QObject
 {
@@ -108,6 +113,51 @@ private Q_SLOTS:
                  qPrintable(QString::number(below)));
         QTest::keyClick(about, Qt::Key_Escape);
         QTRY_VERIFY(about.isNull());
+    }
+
+    // Long work has the busy pointer from its first yield until the program waits for the user
+    // again, whatever its steps set on the way; a message box has the normal pointer, and when
+    // it closes the keyboard goes back to the window the user was working in.
+    void thePointerAndTheKeyboardWhileTheProgramWorks()
+    {
+        auto pointer = [] {
+            const QCursor* shown = QApplication::overrideCursor();
+            return shown ? shown->shape() : Qt::ArrowCursor;
+        };
+        QWidget mainWindow;
+        mainWindow.show();
+        QDialog dialog(&mainWindow);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QtUi ui;
+        ui.setMainWindow(&mainWindow);
+
+        ui.yield();
+        ui.setBusy(true);
+        ui.setBusy(false); // a step of the work that ends with the normal pointer
+        QCOMPARE(pointer(), Qt::WaitCursor);
+        std::optional<Qt::CursorShape> whileAsking;
+        QTimer::singleShot(0, &dialog, [&] {
+            whileAsking = pointer();
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Ok)->click();
+        });
+        ui.message({QStringLiteral("Connection failed"), QStringLiteral("Login Warning"),
+                    MessageIcon::Exclamation, MessageButtons::Ok, std::nullopt});
+        QCOMPARE(whileAsking, std::optional<Qt::CursorShape>(Qt::ArrowCursor));
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+
+        ui.yield();
+        QCOMPARE(pointer(), Qt::WaitCursor);
+        QEventLoop idle; // the work is done: the program waits for the user
+        QTimer::singleShot(20, &idle, &QEventLoop::quit);
+        idle.exec();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        ui.setBusy(true);
+        QCOMPARE(pointer(), Qt::WaitCursor);
+        ui.setBusy(false);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
+#include <algorithm>
 
 // The transfer of modified records on a demo workspace whose remote holds column changes only.
 // Each case starts from the same two database files, put back before it.
@@ -58,12 +59,23 @@ private Q_SLOTS:
     void cleanup() { m_t.reset(); }
 
     // Every logged change reaches the master, the log is emptied and one history row tells.
+    // The bar shows each step's value in turn and moves with the rows inside a family.
     void everyChangedColumnReachesTheMaster()
     {
         onRemote(QStringLiteral("create table log_before as select * from qel_vr_log"));
         const int before = historyRows();
         signIn();
+        QList<int> bar;
+        QObject::connect(&sheet(), &StatisticsSheet::changed, &sheet(), [&bar, this](auto& name) {
+            if (name == QLatin1String("ProgressBar"))
+                bar.append(sheet().progressBar());
+        });
         TransferModifiedRecords(program());
+        QVERIFY2(std::is_sorted(bar.begin(), bar.end()), qPrintable(QDebug::toString(bar)));
+        for (int step : {0, 5, 10, 40, 50, 60, 65, 70, 75, 80, 90, 100})
+            QVERIFY2(bar.contains(step), qPrintable(QDebug::toString(bar)));
+        QVERIFY2(std::any_of(bar.begin(), bar.end(), [](int v) { return v > 10 && v < 40; }),
+                 qPrintable(QDebug::toString(bar)));
 
         auto remote = m_fixture.workspace.openRemote();
         const QList<QVariantList> changes = remote->rows(QStringLiteral(
@@ -223,13 +235,14 @@ private Q_SLOTS:
         QVERIFY(has(mark("VALFIELD", QStringLiteral(" and xtag_additional=%1"))));
         QVERIFY(has(mark("VALLINKDATA", QStringLiteral(" and i4201=%1 and affected_column=%1 and "
                                                        "xtag_additional=%1"))));
+        // num_mods counts every family's change, the validation tables' two included.
         QVERIFY(has(QStringLiteral(
             "insert into "
             "mt\\.qel_vr_transfer_log\\(host_name,user_name,start_time,transfer_type,num_records,"
             "num_mods,stop_time,"
             "inv_new,cal_new,resc_new,resf_new,resr_new,std_new,loc_new,rep_new,cus_new,"
             "inv_mod,cal_mod,loc_mod,rep_mod,cus_mod,user_account,comments\\)values\\("
-            "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','9','[0-9: -]{19}',"
+            "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','11','[0-9: -]{19}',"
             "('0',){9}'1','1','1','1','1','[^']+','Transferred Modified Records To The Master "
             "Database'\\);commit")));
     }

@@ -88,9 +88,22 @@ private Q_SLOTS:
 
     // After the transfers of the Transfer menu, the table shows the counts they wrote under a
     // header cell per column, in the application's font, a dash where they wrote nothing, and
-    // the Close button sits at the bottom with no empty band under it.
+    // the Close button sits at the bottom with no empty band under it. The validation tables
+    // have rows of their own, so that every change the log held is in the totals.
     void showsTheCountsOfATransfer()
     {
+        auto logged = [this](const char* condition) {
+            return m_fixture
+                .remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is "
+                                            "null and ") +
+                             QLatin1String(condition))
+                .toInt();
+        };
+        const int changes = logged("action='UPD'");
+        const int valueEntries = logged("affected_table='VALFIELD' and action<>'UPD'");
+        const int linkEntries = logged("affected_table='VALLINKDATA' and action<>'UPD'");
+        const int validationChanges = logged("affected_table like 'VAL%' and action='UPD'");
+        QVERIFY(valueEntries > 0 && linkEntries > 0 && validationChanges > 0);
         auto t = m_fixture.signedIn();
         QVERIFY(t);
         t->program().mainMenu.onCommand(MenuId::mnuNewRecords);
@@ -100,6 +113,21 @@ private Q_SLOTS:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
 
+        QCOMPARE(cell(*form, QStringLiteral("Rtotalvfd"))->text().toInt(), valueEntries);
+        QCOMPARE(cell(*form, QStringLiteral("Rtotalvld"))->text().toInt(), linkEntries);
+        QCOMPARE(cell(*form, QStringLiteral("Mtotalvfd"))->text().toInt() +
+                     cell(*form, QStringLiteral("Mtotalvld"))->text().toInt(),
+                 validationChanges);
+        QCOMPARE(cell(*form, QStringLiteral("Mtotal"))->text().toInt(), changes);
+        // Each total is the sum of the rows above it, the validation rows included.
+        using Column = StatisticsSheet::Column;
+        for (Column c : {Column::Rtotal, Column::Rnumber, Column::Mtotal, Column::Mnumber}) {
+            int sum = 0;
+            for (const QString& suffix : StatisticsSheet::tableSuffixes())
+                sum += cell(*form, StatisticsSheet::box(c, suffix))->text().toInt();
+            QCOMPARE(cell(*form, StatisticsSheet::totalBox(c))->text().toInt(), sum);
+        }
+
         QTableWidget* grid = table(*form);
         QStringList header;
         for (int c = 0; c < grid->columnCount(); ++c) {
@@ -108,7 +136,7 @@ private Q_SLOTS:
             QVERIFY(Qt::Alignment(grid->horizontalHeaderItem(c)->textAlignment()) & side);
         }
         QCOMPARE(header, QStringList({"Tables", "Records", "Inserted", "Changes", "Inserted"}));
-        QCOMPARE(rowCaption(*form, 9)->text(), QStringLiteral("Totals"));
+        QCOMPARE(rowCaption(*form, 11)->text(), QStringLiteral("Totals"));
         QCOMPARE(grid->font(), QApplication::font());
         int filled = 0;
         for (const QString& box : StatisticsSheet::textNames()) {

@@ -71,9 +71,10 @@ private Q_SLOTS:
             captions.append(sheet.caption(row));
             QVERIFY(sheet.isRowEnabled(row));
         }
-        QCOMPARE(captions, (QStringList{"Inventory", "Calibration", "Standards", "Cal Results",
-                                        "Full Results", "Raw Results", "Location", "Repair",
-                                        "Customers", "Totals"}));
+        QCOMPARE(captions,
+                 (QStringList{"Inventory", "Calibration", "Standards", "Cal Results",
+                              "Full Results", "Raw Results", "Location", "Repair", "Customers",
+                              "Validation Values", "Linked Validation", "Totals"}));
         QCOMPARE(sheet.leftTwips(), 975.0);
         QCOMPARE(sheet.topTwips(), 1980.0);
         for (const QString& name : StatisticsSheet::hideableNames())
@@ -155,7 +156,7 @@ private Q_SLOTS:
         QStringList expected;
         for (const char* prefix : {"Rtotal%1", "R%1number", "Mtotal%1", "M%1number"})
             for (const char* suffix :
-                 {"inv", "cal", "std", "crs", "frs", "rrs", "loc", "rep", "cus"})
+                 {"inv", "cal", "std", "crs", "frs", "rrs", "loc", "rep", "cus", "vfd", "vld"})
                 expected.append(QString::fromLatin1(prefix).arg(QLatin1String(suffix)));
         expected << "Rtotal"
                  << "Rdumptotal"
@@ -206,6 +207,24 @@ private Q_SLOTS:
         QCOMPARE(sheet.progressBar(), 0);
         sheet.setText(QStringLiteral("ProgressBar"), QStringLiteral("1e300"));
         QCOMPARE(sheet.progressBar(), 100);
+
+        // A long step moves the bar with its rows, never past the next step's value; the next
+        // value set ends the span.
+        sheet.setProgressBar(10);
+        sheet.expectRows(40, 300);
+        QList<int> seen;
+        for (int row = 0; row < 400; ++row) {
+            sheet.rowDone();
+            if (seen.isEmpty() || seen.last() != sheet.progressBar())
+                seen.append(sheet.progressBar());
+        }
+        QList<int> everyValue;
+        for (int value = 10; value <= 40; ++value)
+            everyValue.append(value);
+        QCOMPARE(seen, everyValue);
+        sheet.setProgressBar(40);
+        sheet.rowDone();
+        QCOMPARE(sheet.progressBar(), 40);
 
         sheet.setText(QStringLiteral("dbrecords(0)"), QStringLiteral(" Tables "));
         QCOMPARE(sheet.text(QStringLiteral("dbrecords(0)")), QStringLiteral(" Tables "));
