@@ -146,15 +146,13 @@ void FormStatistics::buildTable()
     QFont bold = font();
     bold.setBold(true);
     for (int r = 0; r < rows.size(); ++r) {
-        const bool totals = r == rows.size() - 1;
+        const bool totals = StatisticsSheet::isTotalsRow(r);
         auto* caption = new QTableWidgetItem;
         caption->setTextAlignment(captionAlignment);
         m_table->setItem(r, 0, caption);
         m_rowCaptions.insert(rows[r], caption);
         for (int c = 0; c < 4; ++c) {
-            const QString name =
-                totals ? StatisticsSheet::totalBox(counts[c])
-                       : StatisticsSheet::box(counts[c], StatisticsSheet::tableSuffixes()[r]);
+            const QString name = StatisticsSheet::rowBox(counts[c], r);
             auto* cell = new QTableWidgetItem;
             cell->setTextAlignment(numberAlignment);
             cell->setData(Qt::UserRole, name);

@@ -108,7 +108,9 @@ void ModifiedRecordTransfer::run()
             m_sheet.setNumber(
                 StatisticsSheet::box(StatisticsSheet::Column::Mtotal, QLatin1String(facts.suffix)),
                 count);
-            pending += count;
+            // The validation tables have rows of their own, left out of the totals.
+            if (!facts.has(Validation))
+                pending += count;
             ui.yield();
         }
         m_sheet.setNumber(QStringLiteral("Mtotal"), pending);
@@ -214,7 +216,8 @@ bool ModifiedRecordTransfer::transferFamily(const FamilyFacts& facts, qint32& to
     m_sheet.setNumber(
         StatisticsSheet::box(StatisticsSheet::Column::Mnumber, QLatin1String(facts.suffix)),
         counter);
-    total += counter;
+    if (!facts.has(Validation))
+        total += counter;
     if (facts.progressAfter) {
         m_sheet.setText(QStringLiteral("Progress"), m_context.phrase(facts.progressAfter));
         m_sheet.setProgressBar(facts.barAfter);

@@ -139,26 +139,23 @@ void NewRecordTransfer::correctCount(const QString& query, const char* suffix)
 }
 
 // The validation tables' entries of both kinds are applied, and the change log's copy on the
-// Master Database holds them all: they are that table's records, and part of the total.
+// Master Database holds them all: they are that table's records. Their row stands below the
+// totals, which (like the history) leave them out.
 void NewRecordTransfer::countValidationEntries(const char* affectedTable, const char* suffix)
 {
     const qint32 entries =
         countOf(m_master, QStringLiteral("select count(xtag) from temp_qel_vr_log where "
                                          "affected_table='") +
                               QLatin1String(affectedTable) + QStringLiteral("' and action<>'UPD'"));
-    const QString total = StatisticsSheet::totalBox(StatisticsSheet::Column::Rtotal);
     m_sheet.setNumber(countedBox(suffix), entries);
-    m_sheet.setNumber(total, m_sheet.number(total) + entries);
 }
 
-// The rows a validation table's entries removed from and added to the Master Database. They
-// count in the run's total, though the history has no column of their own for them. A driver
+// The rows a validation table's entries removed from and added to the Master Database. A driver
 // that cannot tell how many rows a statement changed answers -1: then none are counted.
 void NewRecordTransfer::showValidationApplied(const char* suffix, long deleted, long inserted)
 {
     const qint32 rows = static_cast<qint32>(std::max(0L, deleted) + std::max(0L, inserted));
     m_sheet.setNumber(insertedBox(suffix), rows);
-    m_inserted += rows;
 }
 
 // A table's rows are copied and then their entries stamped, a row at a time both: the bar moves

@@ -22,17 +22,12 @@ QString statisticsReport(const StatisticsSheet& sheet)
         lines << sheet.text(QStringLiteral("dbrecords(0)"));
     }
     const QStringList& rows = StatisticsSheet::rowNames();
-    const QStringList& suffixes = StatisticsSheet::tableSuffixes();
     for (int i = 0; i < rows.size(); ++i) {
-        const bool totals = i == suffixes.size();
-        if (!totals && !sheet.isRowEnabled(rows[i]))
+        if (!StatisticsSheet::isTotalsRow(i) && !sheet.isRowEnabled(rows[i]))
             continue;
         QString line = QStringLiteral("%1").arg(sheet.caption(rows[i]), -18);
-        for (Column c : columns) {
-            const QString box =
-                totals ? StatisticsSheet::totalBox(c) : StatisticsSheet::box(c, suffixes[i]);
-            line += QStringLiteral("%1").arg(sheet.text(box), 11);
-        }
+        for (Column c : columns)
+            line += QStringLiteral("%1").arg(sheet.text(StatisticsSheet::rowBox(c, i)), 11);
         lines << line;
     }
     lines << QStringLiteral("%1 - %2").arg(sheet.text(QStringLiteral("Function")).trimmed(),

@@ -61,8 +61,24 @@ const QStringList& StatisticsSheet::rowNames()
         QStringLiteral("Inventory"),  QStringLiteral("Calibration"), QStringLiteral("Standards"),
         QStringLiteral("Calresults"), QStringLiteral("FullResults"), QStringLiteral("RawResults"),
         QStringLiteral("Location"),   QStringLiteral("Repair"),      QStringLiteral("Customers"),
-        QStringLiteral("ValField"),   QStringLiteral("ValLinkData"), QStringLiteral("Totals")};
+        QStringLiteral("Totals"),     QStringLiteral("ValField"),    QStringLiteral("ValLinkData")};
     return rows;
+}
+
+namespace {
+constexpr qsizetype totalsRow = 9; // after the nine tables the totals count
+} // namespace
+
+bool StatisticsSheet::isTotalsRow(qsizetype index)
+{
+    return index == totalsRow;
+}
+
+QString StatisticsSheet::rowBox(Column column, qsizetype index)
+{
+    if (isTotalsRow(index))
+        return totalBox(column);
+    return box(column, tableSuffixes().at(index < totalsRow ? index : index - 1));
 }
 
 QString StatisticsSheet::box(Column column, const QString& suffix)
@@ -299,9 +315,9 @@ void StatisticsSheet::loadSteps()
     const Phrases& p = s.phrases;
     m_captions[QStringLiteral("Caption")] = p[107];
     m_captions[QStringLiteral("StatTitle")] = p[311];
-    // The two validation tables' rows are ours, so that the totals account for every entry
-    // of the change log that a transfer applies.
-    const int rowPhrases[] = {312, 313, 314, 315, 192, 193, 316, 317, 496, 569, 570, 318};
+    // The two validation tables' rows are ours: with them every entry of the change log that a
+    // transfer applies is accounted for.
+    const int rowPhrases[] = {312, 313, 314, 315, 192, 193, 316, 317, 496, 318, 569, 570};
     for (qsizetype i = 0; i < rowNames().size(); ++i)
         m_captions[rowNames()[i]] = p[rowPhrases[i]];
     m_captions[QStringLiteral("LabelCounter")] = p[11];

@@ -35,11 +35,15 @@ public:
     // The per-table suffixes in row order: inv, cal, std, crs, frs, rrs, loc, rep, cus, and
     // the validation tables vfd (valfield) and vld (vallinkdata).
     static const QStringList& tableSuffixes();
-    // The row captions in order: Inventory, Calibration, ..., Customers, ValField,
-    // ValLinkData, Totals.
+    // The row captions in order: Inventory, Calibration, ..., Customers, Totals, and below the
+    // totals ValField and ValLinkData: the validation tables' entries, which the transfers apply
+    // but whose counts the totals (and the history) leave out.
     static const QStringList& rowNames();
     // The box of one table in one column: Rtotalinv, Rinvnumber, Mtotalinv, Minvnumber.
     static QString box(Column column, const QString& suffix);
+    // The box of the row at index (of rowNames) in one column: the total for the Totals row.
+    static QString rowBox(Column column, qsizetype index);
+    static bool isTotalsRow(qsizetype index);
     // The sum box of a column: Rtotal, Rdumptotal, Mtotal, Minsttotal.
     static QString totalBox(Column column);
     // Every name text() and setText() accept: the count boxes, Function, Progress,

@@ -242,7 +242,7 @@ private Q_SLOTS:
             "num_mods,stop_time,"
             "inv_new,cal_new,resc_new,resf_new,resr_new,std_new,loc_new,rep_new,cus_new,"
             "inv_mod,cal_mod,loc_mod,rep_mod,cus_mod,user_account,comments\\)values\\("
-            "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','11','[0-9: -]{19}',"
+            "'FIELD-LAPTOP-07','mt','[0-9: -]{19}','Synchronize','0','9','[0-9: -]{19}',"
             "('0',){9}'1','1','1','1','1','[^']+','Transferred Modified Records To The Master "
             "Database'\\);commit")));
     }

@@ -89,7 +89,8 @@ private Q_SLOTS:
     // After the transfers of the Transfer menu, the table shows the counts they wrote under a
     // header cell per column, in the application's font, a dash where they wrote nothing, and
     // the Close button sits at the bottom with no empty band under it. The validation tables
-    // have rows of their own, so that every change the log held is in the totals.
+    // have rows of their own below the totals, so that with them every change the log held is
+    // accounted for.
     void showsTheCountsOfATransfer()
     {
         auto logged = [this](const char* condition) {
@@ -118,13 +119,14 @@ private Q_SLOTS:
         QCOMPARE(cell(*form, QStringLiteral("Mtotalvfd"))->text().toInt() +
                      cell(*form, QStringLiteral("Mtotalvld"))->text().toInt(),
                  validationChanges);
-        QCOMPARE(cell(*form, QStringLiteral("Mtotal"))->text().toInt(), changes);
-        // Each total is the sum of the rows above it, the validation rows included.
+        QCOMPARE(cell(*form, QStringLiteral("Mtotal"))->text().toInt(),
+                 changes - validationChanges);
+        // Each total is the sum of the rows above it; the validation rows stand below.
         using Column = StatisticsSheet::Column;
         for (Column c : {Column::Rtotal, Column::Rnumber, Column::Mtotal, Column::Mnumber}) {
             int sum = 0;
-            for (const QString& suffix : StatisticsSheet::tableSuffixes())
-                sum += cell(*form, StatisticsSheet::box(c, suffix))->text().toInt();
+            for (qsizetype r = 0; !StatisticsSheet::isTotalsRow(r); ++r)
+                sum += cell(*form, StatisticsSheet::rowBox(c, r))->text().toInt();
             QCOMPARE(cell(*form, StatisticsSheet::totalBox(c))->text().toInt(), sum);
         }
 
@@ -136,7 +138,8 @@ private Q_SLOTS:
             QVERIFY(Qt::Alignment(grid->horizontalHeaderItem(c)->textAlignment()) & side);
         }
         QCOMPARE(header, QStringList({"Tables", "Records", "Inserted", "Changes", "Inserted"}));
-        QCOMPARE(rowCaption(*form, 11)->text(), QStringLiteral("Totals"));
+        QCOMPARE(rowCaption(*form, 9)->text(), QStringLiteral("Totals"));
+        QCOMPARE(rowCaption(*form, 11)->text(), QStringLiteral("Linked Validation"));
         QCOMPARE(grid->font(), QApplication::font());
         int filled = 0;
         for (const QString& box : StatisticsSheet::textNames()) {

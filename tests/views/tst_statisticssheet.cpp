@@ -74,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(captions,
                  (QStringList{"Inventory", "Calibration", "Standards", "Cal Results",
                               "Full Results", "Raw Results", "Location", "Repair", "Customers",
-                              "Validation Values", "Linked Validation", "Totals"}));
+                              "Totals", "Validation Values", "Linked Validation"}));
         QCOMPARE(sheet.leftTwips(), 975.0);
         QCOMPARE(sheet.topTwips(), 1980.0);
         for (const QString& name : StatisticsSheet::hideableNames())
