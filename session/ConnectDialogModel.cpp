@@ -162,10 +162,8 @@ void ConnectDialogModel::failureExit(int phrase, bool remoteFailed, bool withHin
         message += QStringLiteral("\r\n\r\n") + reason;
     m_context.ui.setBusy(false);
     s.autosyncRunning = false;
-    // A refused or failed sign-in is the user's to correct (a password, a data source, the
-    // network): a warning. Missing tables are a fault of the installation.
-    const MessageIcon icon = phrase == 539 ? MessageIcon::Critical : MessageIcon::Exclamation;
-    m_context.ui.message({message, m_context.phrase(551), icon, MessageButtons::Ok, std::nullopt});
+    m_context.ui.message(
+        {message, m_context.phrase(551), MessageIcon::Critical, MessageButtons::Ok, std::nullopt});
     if (remoteFailed)
         DisconnectFromMaster(m_context);
     const Field user = remoteFailed ? Field::TextRemoteUsername : Field::TextMasterUsername;

@@ -186,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(t->ui.messages[0].text,
                  failure(*t, 493, QStringLiteral("Invalid user ID or password")));
         QCOMPARE(t->ui.messages[0].title, QStringLiteral("Login Warning"));
-        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Exclamation);
+        QCOMPARE(t->ui.messages[0].icon, MessageIcon::Critical);
         const ConnectDialogModel& form = t->program().connectDialog;
         QVERIFY(form.remotePassword.isEmpty());
         QCOMPARE(form.masterPassword, QStringLiteral("sql"));
