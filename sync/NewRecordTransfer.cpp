@@ -329,9 +329,12 @@ bool NewRecordTransfer::validationData()
                          "for deleting records with action='DEL'"));
     if (!declare(QStringLiteral("qel_vr_log")))
         return false;
+    // Only the validation tables' entries are looked up in the copy: the rest of the log (a
+    // month's column changes, say) would only cost the time and memory of copying it.
     if (!copy(QStringLiteral("select ") +
                   CreateSelectList(m_context, QStringLiteral("qel_vr_log")) +
-                  QStringLiteral(" from mt.qel_vr_log"),
+                  QStringLiteral(" from mt.qel_vr_log where affected_table in "
+                                 "('VALFIELD','VALLINKDATA')"),
               QStringLiteral("temp_qel_vr_log"), QStringLiteral("R")))
         return false;
     execute(m_master,
