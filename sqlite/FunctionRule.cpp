@@ -32,7 +32,8 @@ void FunctionRule::rewrite(SqlStatement& statement, bool leftAndRight)
                                   {SqlToken::word(QStringLiteral("varrow_now")),
                                    SqlToken::symbol(QStringLiteral("(")),
                                    SqlToken::symbol(QStringLiteral(")"))});
-        } else if (leftAndRight && token.is(QLatin1String("left")) || token.is(QLatin1String("right"))) {
+        } else if (leftAndRight &&
+                   (token.is(QLatin1String("left")) || token.is(QLatin1String("right")))) {
             statement.replace(i, i + 1,
                               {SqlToken::word(QStringLiteral("varrow_") + token.text.toLower())});
         }
