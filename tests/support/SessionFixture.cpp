@@ -103,16 +103,14 @@ void copyOver(const QString& from, const QString& to, bool& ok)
 bool SessionFixture::keepFiles()
 {
     const DemoWorkspace::Report& files = workspace.report();
-    return workspace.isValid() &&
-           QFile::copy(files.masterFile, files.masterFile + QStringLiteral(".orig")) &&
+    return workspace.keepMaster() &&
            QFile::copy(files.remoteFile, files.remoteFile + QStringLiteral(".orig"));
 }
 
 bool SessionFixture::startFromKeptFiles()
 {
     const DemoWorkspace::Report& files = workspace.report();
-    bool ok = true;
-    copyOver(files.masterFile + QStringLiteral(".orig"), files.masterFile, ok);
+    bool ok = workspace.restoreMaster();
     copyOver(files.remoteFile + QStringLiteral(".orig"), files.remoteFile, ok);
     QFile::remove(QFileInfo(files.remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
     m_faults->clear();
@@ -145,13 +143,13 @@ QString SessionFixture::remoteValue(const QString& sql) const
 
 QString SessionFixture::masterValue(const QString& sql) const
 {
-    return workspace.openMaster()->scalar(sql).toString();
+    return workspace.master()->scalar(sql).toString();
 }
 
 QString SessionFixture::masterRows(const QString& sql) const
 {
     QStringList rows;
-    for (const QVariantList& row : workspace.openMaster()->rows(sql)) {
+    for (const QVariantList& row : workspace.master()->rows(sql)) {
         QStringList values;
         for (const QVariant& v : row)
             values << (v.isNull() ? QStringLiteral("NULL") : v.toString());

@@ -56,7 +56,7 @@ public:
     // Runs SQL on a database file directly, the stand-in's extension loaded, and reads the first
     // field of a query.
     void onRemote(const QString& sql) const { workspace.openRemote()->exec(sql); }
-    void onMaster(const QString& sql) const { workspace.openMaster()->exec(sql); }
+    void onMaster(const QString& sql) const { workspace.master()->exec(sql); }
     QString remoteValue(const QString& sql) const;
     QString masterValue(const QString& sql) const;
     // The rows of a query on the master file as one short text: "a|b;c|d" (NULL for a null).

@@ -1,11 +1,15 @@
 #include "tests/support/TestWorkspace.h"
 
+#include "schema/PostgresDatabase.h"
 #include "schema/SchemaError.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QProcess>
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 
 TestWorkspace::TestWorkspace() : TestWorkspace(small()) {}
 
@@ -19,6 +23,21 @@ TestWorkspace::TestWorkspace(const DemoOptions& options, Odbc odbc)
     if (wanted.extensionPath.isEmpty())
         wanted.extensionPath =
             QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so"));
+    if (testsupport::postgresMaster()) {
+        QString whyNot;
+        m_postgresHost = testsupport::postgresSocketFolder(&whyNot);
+        if (m_postgresHost.isEmpty()) {
+            std::fprintf(stderr,
+                         "SKIPPED: the runs with a PostgreSQL master need a PostgreSQL server, "
+                         "and none could be started on this machine: %s\n",
+                         qPrintable(whyNot));
+            std::exit(testsupport::SkippedExitCode);
+        }
+        m_postgresDatabase = testsupport::newPostgresDatabaseName();
+        wanted.postgresMaster = true;
+        wanted.postgresHost = m_postgresHost;
+        wanted.postgresDatabase = m_postgresDatabase;
+    }
     try {
         m_report = DemoWorkspace::create(m_folder.path(), wanted);
     } catch (const SchemaError& e) {
@@ -46,6 +65,51 @@ std::unique_ptr<SqliteDatabase> TestWorkspace::openMaster() const
         std::make_unique<SqliteDatabase>(m_report.masterFile, SqliteDatabase::Mode::OpenExisting);
     db->loadExtension(m_report.extension);
     return db;
+}
+
+std::unique_ptr<MasterDatabase> TestWorkspace::master() const
+{
+    if (hasPostgresMaster())
+        return MasterDatabase::postgres(std::make_unique<PostgresDatabase>(
+            PostgresDatabase::Address{m_postgresHost, {}, m_postgresDatabase, {}, {}}));
+    return MasterDatabase::sqlite(openMaster());
+}
+
+bool TestWorkspace::keepMaster()
+{
+    if (!isValid())
+        return false;
+    if (!hasPostgresMaster())
+        return QFile::copy(m_report.masterFile, m_report.masterFile + QStringLiteral(".orig"));
+    try {
+        PostgresDatabase server({m_postgresHost, {}, QStringLiteral("postgres"), {}, {}});
+        server.exec(QStringLiteral("create database %1_orig template %1").arg(m_postgresDatabase));
+    } catch (const SchemaError& e) {
+        qWarning("%s", qPrintable(e.message()));
+        return false;
+    }
+    return true;
+}
+
+bool TestWorkspace::restoreMaster()
+{
+    if (!hasPostgresMaster()) {
+        const QString& file = m_report.masterFile;
+        for (const char* suffix : {"-wal", "-shm"})
+            QFile::remove(file + QLatin1String(suffix));
+        QFile::remove(file);
+        return QFile::copy(file + QStringLiteral(".orig"), file);
+    }
+    try {
+        PostgresDatabase server({m_postgresHost, {}, QStringLiteral("postgres"), {}, {}});
+        server.exec(
+            QStringLiteral("drop database if exists %1 with (force)").arg(m_postgresDatabase));
+        server.exec(QStringLiteral("create database %1 template %1_orig").arg(m_postgresDatabase));
+    } catch (const SchemaError& e) {
+        qWarning("%s", qPrintable(e.message()));
+        return false;
+    }
+    return true;
 }
 
 std::unique_ptr<SqliteDatabase> TestWorkspace::openRemote() const

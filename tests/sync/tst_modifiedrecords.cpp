@@ -1,6 +1,7 @@
 #include "base/LogFiles.h"
 #include "session/Sessions.h"
 #include "sync/ModifiedRecordTransfer.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -22,7 +23,7 @@ class TestModifiedRecords : public QObject
 
     // Runs SQL on a database file directly, the stand-in's extension loaded.
     void onRemote(const QString& sql) { m_fixture.workspace.openRemote()->exec(sql); }
-    void onMaster(const QString& sql) { m_fixture.workspace.openMaster()->exec(sql); }
+    void onMaster(const QString& sql) { m_fixture.workspace.master()->exec(sql); }
     QString remoteValue(const QString& sql) const { return m_fixture.remoteValue(sql); }
     QString masterValue(const QString& sql) const { return m_fixture.masterValue(sql); }
 
@@ -129,8 +130,8 @@ private Q_SLOTS:
         onRemote(QStringLiteral("delete from qel_vr_log"));
         signIn();
         TransferModifiedRecords(program());
-        const QString newest = QStringLiteral("select %1 from qel_vr_transfer_log where "
-                                              "rowid=(select max(rowid) from qel_vr_transfer_log)");
+        const QString newest = QStringLiteral("select %1 from qel_vr_transfer_log where ") +
+                               testsupport::newestHistoryRow();
         QCOMPARE(masterValue(newest.arg(
                      QStringLiteral("transfer_type||' '||num_mods||' '||inv_mod||' '||comments"))),
                  QStringLiteral("Synchronize 0 0 ") + program().phrase(243));
@@ -687,8 +688,8 @@ private Q_SLOTS:
         const int before = historyRows();
         const QString pending =
             remoteValue(QStringLiteral("select count(*) from qel_vr_log where sync_date is null"));
-        auto otherProgram = m_fixture.workspace.openMaster();
-        otherProgram->exec(QStringLiteral("begin immediate"));
+        auto otherProgram = m_fixture.workspace.master();
+        otherProgram->holdWriteLock();
         QElapsedTimer timer;
         timer.start();
         TransferModifiedRecords(program());
