@@ -60,7 +60,6 @@ QString PostgresTranslator::columnType(const QString& declared, bool hasCollatio
 {
     const QString type = declared.simplified().toUpper();
     const QString name = type.section(QLatin1Char('('), 0, 0).trimmed();
-    const QString size = type.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0);
     if (name.contains(QLatin1String("CHAR")) || name == QLatin1String("TEXT") ||
         name == QLatin1String("CLOB"))
         return hasCollation ? QString() : QStringLiteral("citext");
@@ -69,10 +68,9 @@ QString PostgresTranslator::columnType(const QString& declared, bool hasCollatio
         return QStringLiteral("bytea");
     if (name == QLatin1String("BIT") || name == QLatin1String("TINYINT"))
         return QStringLiteral("smallint");
-    if (name == QLatin1String("DOUBLE") || (name == QLatin1String("FLOAT") && size.toInt() > 24))
+    // FLOAT too: the remote's SQLite file keeps every real in 8 bytes.
+    if (name == QLatin1String("DOUBLE") || name == QLatin1String("FLOAT"))
         return QStringLiteral("double precision");
-    if (name == QLatin1String("FLOAT"))
-        return QStringLiteral("real");
     if (name == QLatin1String("DATETIME"))
         return QStringLiteral("timestamp");
     return QString();

@@ -14,7 +14,7 @@
 // * "call sa_db_info(...)" and "call sa_eng_properties()" read the functions of "sys";
 // * 0x... is a bytea literal; temporary tables take citext for character columns (the engine
 //   compares text without regard to case), bytea for binary ones, smallint for BIT and
-//   TINYINT, double precision for DOUBLE.
+//   TINYINT, double precision for DOUBLE and FLOAT (the remote keeps every real in 8 bytes).
 class PostgresTranslator
 {
 public:

@@ -127,6 +127,72 @@ QStringList catalogueStatements()
     };
 }
 
+// The engine compares a text with a number as numbers, and every two texts without regard to
+// case, where PostgreSQL has no operator or compares a text (a function's result, say) with
+// citext by case: an operator of schema sys for each comparison of citext with each number type
+// and with text, both ways. A text that is no number matches no number (SQLite never fails
+// such a compare either).
+QStringList mixedComparisons()
+{
+    QStringList statements = {QStringLiteral(
+        "CREATE FUNCTION sys.varrow_number(t text) RETURNS numeric LANGUAGE sql IMMUTABLE AS "
+        "$$ SELECT CASE WHEN t ~ "
+        "'^\\s*[-+]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?\\s*$' "
+        "THEN t::numeric END $$")};
+    const struct
+    {
+        const char* op;
+        const char* name;
+        const char* commutator;
+    } operators[] = {{"=", "eq", "="}, {"<>", "ne", "<>"}, {"<", "lt", ">"},
+                     {">", "gt", "<"}, {"<=", "le", ">="}, {">=", "ge", "<="}};
+    const struct
+    {
+        const char* type;
+        const char* name;
+        const char* citextSide; // how each side is compared
+        const char* otherSide;
+    } others[] = {
+        {"smallint", "int2", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"integer", "int4", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"bigint", "int8", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"numeric", "numeric", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"real", "float4", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"double precision", "float8", "sys.varrow_number(%1::text)", "%1::numeric"},
+        {"text", "text", "%1", "%1::citext"},
+    };
+    for (const auto& other : others) {
+        const QString type = QLatin1String(other.type);
+        const auto side = [](const char* form, const char* argument) {
+            return QString::fromLatin1(form).arg(QLatin1String(argument));
+        };
+        for (const auto& o : operators) {
+            const QString op = QLatin1String(o.op);
+            const QString citextFirst = QStringLiteral("sys.varrow_citext_%1_%2")
+                                            .arg(QLatin1String(o.name), QLatin1String(other.name));
+            const QString otherFirst = QStringLiteral("sys.varrow_%2_%1_citext")
+                                           .arg(QLatin1String(o.name), QLatin1String(other.name));
+            statements += {
+                QStringLiteral("CREATE FUNCTION %1(citext, %2) RETURNS boolean LANGUAGE sql "
+                               "IMMUTABLE AS $$ SELECT %3 %4 %5 $$")
+                    .arg(citextFirst, type, side(other.citextSide, "$1"), op,
+                         side(other.otherSide, "$2")),
+                QStringLiteral("CREATE FUNCTION %1(%2, citext) RETURNS boolean LANGUAGE sql "
+                               "IMMUTABLE AS $$ SELECT %3 %4 %5 $$")
+                    .arg(otherFirst, type, side(other.otherSide, "$1"), op,
+                         side(other.citextSide, "$2")),
+                QStringLiteral("CREATE OPERATOR sys.%1 (LEFTARG = citext, RIGHTARG = %2, "
+                               "FUNCTION = %3, COMMUTATOR = OPERATOR(sys.%4))")
+                    .arg(op, type, citextFirst, QLatin1String(o.commutator)),
+                QStringLiteral("CREATE OPERATOR sys.%1 (LEFTARG = %2, RIGHTARG = citext, "
+                               "FUNCTION = %3, COMMUTATOR = OPERATOR(sys.%4))")
+                    .arg(op, type, otherFirst, QLatin1String(o.commutator)),
+            };
+        }
+    }
+    return statements;
+}
+
 QStringList standInStatements()
 {
     QStringList statements = {
@@ -185,6 +251,7 @@ QStringList standInStatements()
         QStringLiteral("REVOKE ALL ON sys.varrow_login FROM PUBLIC"),
     };
     statements += catalogueStatements();
+    statements += mixedComparisons();
     return statements;
 }
 
@@ -265,10 +332,10 @@ QString PostgresSchema::columnType(const ColumnDefinition& column)
         return QStringLiteral("bytea");
     if (type == QLatin1String("TINYINT") || type == QLatin1String("BIT"))
         return QStringLiteral("smallint");
-    if (type == QLatin1String("DOUBLE"))
+    // FLOAT too: the remote's SQLite file keeps every real in 8 bytes, and a value must come
+    // back from the master as it went in.
+    if (type == QLatin1String("DOUBLE") || type == QLatin1String("FLOAT"))
         return QStringLiteral("double precision");
-    if (type == QLatin1String("FLOAT"))
-        return QStringLiteral("real");
     if (type.startsWith(QLatin1String("DECIMAL")))
         return QStringLiteral("numeric") + column.type.mid(7);
     return column.type.toLower();

@@ -80,10 +80,11 @@ void TestPostgresTranslator::translates_data()
            "VARCHAR(30),notes LONG VARCHAR,flag BIT,tiny TINYINT,qty INT,price NUMERIC(10,2),"
            "ratio DOUBLE,weight FLOAT,seen DATE,at TIME,stamp TIMESTAMP,raw BINARY(8),blob "
            "LONG BINARY,kind VARCHAR(5) DEFAULT 'A') on commit preserve rows"
-        << QStringList{"create temp table temp_inventory (mtag citext NOT NULL,i4201 citext,"
-                       "notes citext,flag smallint,tiny smallint,qty INT,price NUMERIC(10,2),"
-                       "ratio double precision,weight real,seen DATE,at TIME,stamp TIMESTAMP,"
-                       "raw bytea,blob bytea,kind citext DEFAULT 'A')"};
+        << QStringList{
+               "create temp table temp_inventory (mtag citext NOT NULL,i4201 citext,"
+               "notes citext,flag smallint,tiny smallint,qty INT,price NUMERIC(10,2),"
+               "ratio double precision,weight double precision,seen DATE,at TIME,stamp TIMESTAMP,"
+               "raw bytea,blob bytea,kind citext DEFAULT 'A')"};
     QTest::newRow("temporary table without local")
         << "declare temporary table t (a VARCHAR(3)) on commit preserve rows"
         << QStringList{"create temp table t (a citext)"};

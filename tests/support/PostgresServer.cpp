@@ -74,8 +74,8 @@ QString postgresSocketFolder(QString* whyNot)
 QString newestHistoryRow()
 {
     if (postgresMaster())
-        return QStringLiteral("ctid=(select ctid from qel_vr_transfer_log order by start_time "
-                              "desc nulls last, stop_time desc nulls last limit 1)");
+        return QStringLiteral("ctid=(select ctid from qel_vr_transfer_log order by "
+                              "xmin::text::bigint desc, ctid desc limit 1)");
     return QStringLiteral("rowid=(select max(rowid) from qel_vr_transfer_log)");
 }
 

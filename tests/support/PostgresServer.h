@@ -17,7 +17,7 @@ QString postgresSocketFolder(QString* whyNot = nullptr);
 QString newPostgresDatabaseName();
 
 // A condition that picks the transfer-history row written last: SQLite's highest row number,
-// PostgreSQL's latest start.
+// PostgreSQL's row of the latest transaction (each run writes its row in one of its own).
 QString newestHistoryRow();
 
 // The exit status CTest counts as "skipped" (SKIP_RETURN_CODE of the PostgreSQL runs).
