@@ -119,7 +119,8 @@ void fillPostgresMaster(const DemoOptions& options, SqliteDatabase& master)
     users.append(DemoCatalogue::administrator());
     for (const DemoCatalogue::User& user : users)
         logins.append({user.login, user.password});
-    PostgresSchema::grantLogins(db, logins, QStringLiteral("mt"));
+    PostgresSchema::grantLogins(db, logins, QStringLiteral("mt"),
+                                DemoCatalogue::administrator().login);
     PostgresSchema::copyRows(master, db);
 }
 

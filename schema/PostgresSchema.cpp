@@ -380,7 +380,7 @@ void PostgresSchema::create(PostgresDatabase& db, bool withChangeLog)
 }
 
 void PostgresSchema::grantLogins(PostgresDatabase& db, const QList<QPair<QString, QString>>& logins,
-                                 const QString& owner)
+                                 const QString& owner, const QString& administrator)
 {
     QStringList roles;
     for (const auto& [login, password] : logins) {
@@ -402,8 +402,9 @@ void PostgresSchema::grantLogins(PostgresDatabase& db, const QList<QPair<QString
                            "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA mt TO %1; "
                            "GRANT SELECT ON ALL TABLES IN SCHEMA sys TO %1; "
                            "REVOKE ALL ON sys.varrow_login FROM %1; "
-                           "GRANT SELECT ON sys.varrow_login TO %2")
-                .arg(all, PostgresDatabase::identifier(owner.toLower())));
+                           "GRANT SELECT ON sys.varrow_login TO %2, %3")
+                .arg(all, PostgresDatabase::identifier(owner.toLower()),
+                     PostgresDatabase::identifier(administrator.toLower())));
 }
 
 void PostgresSchema::copyRows(SqliteDatabase& from, PostgresDatabase& to)

@@ -32,10 +32,11 @@ public:
     static void create(PostgresDatabase& db, bool withChangeLog);
 
     // Roles that sign in with their passwords (created, or given the password anew), with
-    // the rights on the schema's tables; owner owns schema mt. The passwords reach the server
-    // as SCRAM verifiers only.
+    // the rights on the schema's tables; owner owns schema mt. Only the owner and the
+    // administrator read the logins' digests (a remote copy is made by one of them). The
+    // passwords reach the server as SCRAM verifiers only.
     static void grantLogins(PostgresDatabase& db, const QList<QPair<QString, QString>>& logins,
-                            const QString& owner);
+                            const QString& owner, const QString& administrator);
 
     // Every row of every table of the schema, and the logins' digests, from one database
     // into the other, whose tables must be empty. Throws SchemaError.
