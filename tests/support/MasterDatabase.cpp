@@ -13,6 +13,12 @@ public:
     QList<QVariantList> rows(const QString& sql) override { return m_db->rows(sql); }
     void holdWriteLock() override { m_db->exec(QStringLiteral("begin immediate")); }
     void rollback() override { m_db->rollback(); }
+    void refuse(const QString& event, const QString& table, const QString& message) override
+    {
+        m_db->exec(QStringLiteral("create trigger refuse_%1 before %2 on %1 begin select "
+                                  "raise(abort, '%3'); end")
+                       .arg(table, event, message));
+    }
 
 private:
     std::unique_ptr<SqliteDatabase> m_db;
@@ -45,6 +51,14 @@ public:
             m_db->exec(QStringLiteral("lock table mt.%1 in exclusive mode").arg(*row.first()));
     }
     void rollback() override { m_db->exec(QStringLiteral("rollback")); }
+    void refuse(const QString& event, const QString& table, const QString& message) override
+    {
+        m_db->exec(QStringLiteral("create function mt.refuse_%1() returns trigger language "
+                                  "plpgsql as $$ begin raise exception '%3'; end $$; "
+                                  "create trigger refuse_%1 before %2 on mt.%1 for each row "
+                                  "execute function mt.refuse_%1()")
+                       .arg(table, event, message));
+    }
 
 private:
     std::unique_ptr<PostgresDatabase> m_db;

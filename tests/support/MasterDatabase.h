@@ -24,6 +24,9 @@ public:
     // does, until rollback(); readers go on.
     virtual void holdWriteLock() = 0;
     virtual void rollback() = 0;
+    // A rule of the master's own that refuses each row of an event ("insert", "update of c")
+    // on a table, with the message given.
+    virtual void refuse(const QString& event, const QString& table, const QString& message) = 0;
 
     static std::unique_ptr<MasterDatabase> sqlite(std::unique_ptr<SqliteDatabase> db);
     static std::unique_ptr<MasterDatabase> postgres(std::unique_ptr<PostgresDatabase> db);

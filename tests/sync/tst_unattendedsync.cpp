@@ -260,9 +260,8 @@ private Q_SLOTS:
                 "values('%1','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000')")
                 .arg(mtag));
         // The master refuses that change (a rule of its own, say).
-        m_updates.master()->exec(
-            QStringLiteral("create trigger refuse before update of i4202 on inventory "
-                           "begin select raise(abort, 'refused by the master'); end"));
+        m_updates.master()->refuse(QStringLiteral("update of i4202"), QStringLiteral("inventory"),
+                                   QStringLiteral("refused by the master"));
         const Run run = transfer(m_updates);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(QStringLiteral("Refer to SYNCERR.LOG")));
@@ -275,9 +274,8 @@ private Q_SLOTS:
     // entry is stamped, as the insertion was tried.
     void aRefusedNewRowEndsWithStatusTwo()
     {
-        m_inserts.master()->exec(
-            QStringLiteral("create trigger refuse before insert on repair "
-                           "begin select raise(abort, 'refused by the master'); end"));
+        m_inserts.master()->refuse(QStringLiteral("insert"), QStringLiteral("repair"),
+                                   QStringLiteral("refused by the master"));
         const Run run = transfer(m_inserts);
         QCOMPARE(run.status, 2);
         QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("refused by the master")));
@@ -354,9 +352,10 @@ private Q_SLOTS:
     // log is left alone, and a second run inserts nothing.
     void theMergeRunsUnattended()
     {
-        const QString lastMerged = QStringLiteral(
-            "select num_records from qel_vr_transfer_log where transfer_type='Merged' order by "
-            "stop_time desc limit 1");
+        const QString lastMerged =
+            QStringLiteral("select num_records from qel_vr_transfer_log where "
+                           "transfer_type='Merged' and ") +
+            testsupport::newestHistoryRow();
         const QString log =
             QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
         QVERIFY(lackingOnMaster(m_merged) > 0);
