@@ -29,7 +29,7 @@ class PostgresMaster : public MasterDatabase
 public:
     explicit PostgresMaster(std::unique_ptr<PostgresDatabase> db) : m_db(std::move(db))
     {
-        m_db->exec(QStringLiteral("set search_path = mt, sys, public"));
+        m_db->exec(QStringLiteral("set search_path = mt, sys, public, varrow_test"));
     }
     void exec(const QString& sql) override { m_db->exec(sql); }
     QList<QVariantList> rows(const QString& sql) override

@@ -10,7 +10,8 @@ class PostgresDatabase;
 
 // A test's own connection to a workspace's master, beside the program's ODBC path, whichever
 // engine holds it. Statements run as they are written, with the owner's tables found without
-// "mt." (a SQLite file has no owners; a PostgreSQL connection searches mt, then sys). Values
+// "mt." (a SQLite file has no owners; a PostgreSQL connection searches mt, then sys, then the
+// tests' own schema varrow_test with the SQLite functions they use). Values
 // come back as the engine stores them, a PostgreSQL value always as text. Throws SchemaError.
 class MasterDatabase
 {

@@ -61,6 +61,11 @@ public:
     QString masterValue(const QString& sql) const;
     // The rows of a query on the master file as one short text: "a|b;c|d" (NULL for a null).
     QString masterRows(const QString& sql) const;
+    // Whether the rows a query finds on the remote file and on the master hold the same
+    // values, column by column: exactly the same stored values on two SQLite files; against a
+    // PostgreSQL master, the same text, the same number, the same bytes or the same time,
+    // whichever the remote's value is. Empty when they agree, else what differs.
+    QString sameOnBothSides(const QString& sql) const;
     // The master's 'Synchronize' history rows.
     int historyRows() const;
 

@@ -44,6 +44,33 @@ TestWorkspace::TestWorkspace(const DemoOptions& options, Odbc odbc)
         m_error = e.message();
         return;
     }
+    if (hasPostgresMaster()) {
+        // The few SQLite functions the tests' own queries use, for the same queries to read a
+        // PostgreSQL master; only the tests' connections look into this schema.
+        try {
+            master()->exec(QStringLiteral(
+                "create schema varrow_test;"
+                "create function varrow_test.concat_step(so_far text, value text, separator "
+                "text) returns text language sql immutable as $$ select case when value is null "
+                "then so_far when so_far is null then value else so_far || separator || value "
+                "end $$;"
+                "create function varrow_test.concat_step(so_far text, value text) returns text "
+                "language sql immutable as $$ select varrow_test.concat_step(so_far, value, "
+                "',') $$;"
+                "create aggregate varrow_test.group_concat(text, text) (sfunc = "
+                "varrow_test.concat_step, stype = text);"
+                "create aggregate varrow_test.group_concat(text) (sfunc = "
+                "varrow_test.concat_step, stype = text);"
+                "create function varrow_test.quote(value anyelement) returns text language sql "
+                "immutable as $$ select quote_nullable(value::text) $$;"
+                "create view varrow_test.sqlite_master as select c.relname::text as name from "
+                "pg_class c where c.relnamespace in ('mt'::regnamespace, "
+                "'public'::regnamespace)"));
+        } catch (const SchemaError& e) {
+            m_error = e.message();
+            return;
+        }
+    }
     if (odbc == PointOdbcHere) {
         qputenv("ODBCSYSINI", QFile::encodeName(m_folder.path()));
         qputenv("ODBCINI", QFile::encodeName(m_report.odbcIni));

@@ -104,11 +104,9 @@ private Q_SLOTS:
                 ++checked;
                 continue;
             }
-            const QString query =
-                QStringLiteral("select group_concat(coalesce(quote(%1),'NULL'),'|') from (select "
-                               "%1 from %2 where %3 order by rowid)")
-                    .arg(column, table, key);
-            QCOMPARE(masterValue(query), remoteValue(query));
+            const QString differs = m_fixture.sameOnBothSides(
+                QStringLiteral("select %1 from %2 where %3").arg(column, table, key));
+            QVERIFY2(differs.isEmpty(), qPrintable(differs));
             ++checked;
         }
         QCOMPARE(checked, changes.size());
@@ -317,7 +315,7 @@ private Q_SLOTS:
         TransferModifiedRecords(program());
         const QString query =
             QStringLiteral("select group_concat(val||'='||coalesce(valdesc,''),'|') from (select * "
-                           "from valfield where fldnum='%1' order by val)")
+                           "from valfield where fldnum='%1' order by val) as v")
                 .arg(fldnum);
         QCOMPARE(masterValue(query), remoteValue(query));
         QVERIFY(masterValue(
@@ -416,13 +414,17 @@ private Q_SLOTS:
         TransferModifiedRecords(program());
         QVERIFY(!m_t->state().errorOccurred);
         QCOMPARE(masterValue(QStringLiteral("select group_concat(mtag||'='||i4202,' ') from "
-                                            "inventory where mtag in ('%1','%2') order by mtag")
+                                            "(select * from inventory where mtag in ('%1','%2') "
+                                            "order by mtag) as i")
                                  .arg(items[0], items[2])),
                  QStringLiteral("%1=first %2=third").arg(items[0], items[2]));
         QCOMPARE(remoteValue(QStringLiteral("select group_concat(xtag||'/'||affected_column,' ') "
                                             "from qel_vr_log where sync_date is null")),
                  items[1] + QStringLiteral("/i4201"));
-        QVERIFY(syncErrors().contains(QStringLiteral("UNIQUE constraint failed")));
+        // The engine's own words for the refusal.
+        QVERIFY(syncErrors().contains(m_fixture.workspace.hasPostgresMaster()
+                                          ? QStringLiteral("violates unique constraint")
+                                          : QStringLiteral("UNIQUE constraint failed")));
         QCOMPARE(sheet().text(QStringLiteral("Minvnumber")), QStringLiteral("2"));
     }
 
@@ -656,8 +658,11 @@ private Q_SLOTS:
         // What the first run carried is counted by the second, once.
         QCOMPARE(sheet().number(QStringLiteral("Minsttotal")),
                  sheet().number(QStringLiteral("Mtotal")));
-        for (const QString& column : std::as_const(changed))
-            QCOMPARE(masterValue(column), remoteValue(column));
+        for (const QString& column : std::as_const(changed)) {
+            const QString differs = m_fixture.sameOnBothSides(QString(column).replace(
+                QRegularExpression(QStringLiteral("quote\\((\\w+)\\)")), QStringLiteral("\\1")));
+            QVERIFY2(differs.isEmpty(), qPrintable(differs));
+        }
         QVERIFY(syncErrors().isEmpty());
     }
 
