@@ -18,29 +18,41 @@ void writeText(const QString& path, const QString& text)
         throw SchemaError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
 }
 
-QString dataSource(const DemoNames::DataSource& source, const QString& database,
-                   const QString& extension, const QString& start)
+using Keys = QList<QPair<QString, QString>>;
+
+// One data source's section: its keys, then the names the stand-in reports and its Start.
+QString section(const DemoNames::DataSource& source, const Keys& keys, const QString& start)
 {
-    QString section = QStringLiteral("[%1]\n").arg(source.dsn);
-    const QList<QPair<QString, QString>> keys = {
-        {QStringLiteral("Description"), source.description},
-        {QStringLiteral("Driver"), DemoNames::driver},
-        {QStringLiteral("Database"), database},
-        {QStringLiteral("NoCreat"), QStringLiteral("1")},
-        {QStringLiteral("JournalMode"), QStringLiteral("WAL")},
-        {QStringLiteral("SyncPragma"), QStringLiteral("NORMAL")},
-        // The driver's own wait for a lock, in milliseconds: Varrow bounds the wait itself.
-        {QStringLiteral("Timeout"), QStringLiteral("1")},
-        {QStringLiteral("LoadExt"), extension},
+    QString text = QStringLiteral("[%1]\n").arg(source.dsn);
+    const Keys names = {
         {QStringLiteral("DatabaseName"), source.database},
         {QStringLiteral("EngineName"), source.engine},
         {QStringLiteral("MachineName"), source.machine},
     };
-    for (const auto& [key, value] : keys)
-        section += key + QLatin1Char('=') + value + QLatin1Char('\n');
+    for (const auto& [key, value] : keys + names)
+        text += key + QLatin1Char('=') + value + QLatin1Char('\n');
     if (!start.isEmpty())
-        section += QStringLiteral("Start=") + start + QLatin1Char('\n');
-    return section + QLatin1Char('\n');
+        text += QStringLiteral("Start=") + start + QLatin1Char('\n');
+    return text + QLatin1Char('\n');
+}
+
+QString dataSource(const DemoNames::DataSource& source, const QString& database,
+                   const QString& extension, const QString& start)
+{
+    return section(
+        source,
+        {
+            {QStringLiteral("Description"), source.description},
+            {QStringLiteral("Driver"), DemoNames::driver},
+            {QStringLiteral("Database"), database},
+            {QStringLiteral("NoCreat"), QStringLiteral("1")},
+            {QStringLiteral("JournalMode"), QStringLiteral("WAL")},
+            {QStringLiteral("SyncPragma"), QStringLiteral("NORMAL")},
+            // The driver's own wait for a lock, in milliseconds: Varrow bounds the wait itself.
+            {QStringLiteral("Timeout"), QStringLiteral("1")},
+            {QStringLiteral("LoadExt"), extension},
+        },
+        start);
 }
 
 // A data source of psqlODBC. Protocol 7.4-2: a failed statement undoes itself only, as the
@@ -48,24 +60,17 @@ QString dataSource(const DemoNames::DataSource& source, const QString& database,
 QString postgresDataSource(const DemoNames::DataSource& source, const DemoOdbcFiles::Paths& paths,
                            const QString& start)
 {
-    QString section = QStringLiteral("[%1]\n").arg(source.dsn);
-    const QList<QPair<QString, QString>> keys = {
-        {QStringLiteral("Description"), source.description},
-        {QStringLiteral("Driver"), DemoOdbcFiles::postgresDriverName()},
-        {QStringLiteral("Servername"), paths.postgresHost},
-        {QStringLiteral("Port"),
-         paths.postgresPort.isEmpty() ? QStringLiteral("5432") : paths.postgresPort},
-        {QStringLiteral("Database"), paths.masterDatabase},
-        {QStringLiteral("Protocol"), QStringLiteral("7.4-2")},
-        {QStringLiteral("DatabaseName"), source.database},
-        {QStringLiteral("EngineName"), source.engine},
-        {QStringLiteral("MachineName"), source.machine},
-    };
-    for (const auto& [key, value] : keys)
-        section += key + QLatin1Char('=') + value + QLatin1Char('\n');
-    if (!start.isEmpty())
-        section += QStringLiteral("Start=") + start + QLatin1Char('\n');
-    return section + QLatin1Char('\n');
+    return section(source,
+                   {
+                       {QStringLiteral("Description"), source.description},
+                       {QStringLiteral("Driver"), DemoOdbcFiles::postgresDriverName()},
+                       {QStringLiteral("Servername"), paths.postgresHost},
+                       {QStringLiteral("Port"),
+                        paths.postgresPort.isEmpty() ? QStringLiteral("5432") : paths.postgresPort},
+                       {QStringLiteral("Database"), paths.masterDatabase},
+                       {QStringLiteral("Protocol"), QStringLiteral("7.4-2")},
+                   },
+                   start);
 }
 
 QStringList driverFolders()
