@@ -50,11 +50,29 @@ void requireSchema(RawSession& session, const DialectContext& context)
         throw notSetUp(context, QStringLiteral("it has version \"%1\"").arg(version));
 }
 
+// psqlODBC's Protocol key ends in the rollback it does when a statement fails: -0 nothing, -1
+// the whole transaction, -2 (and its default) the statement alone. Varrow goes on after a
+// refused row inside a batch and commits the batch: with -0 the server refuses every later
+// statement, with -1 the rows before the refused one would vanish while their marks stay.
+void requireStatementRollback(const DialectContext& context)
+{
+    const QString protocol = dataSourceValue(context, QStringLiteral("Protocol"));
+    if (!protocol.endsWith(QLatin1String("-0")) && !protocol.endsWith(QLatin1String("-1")))
+        return;
+    throw DbError(standInSetUpNumber,
+                  QStringLiteral("The data source \"%1\" asks the PostgreSQL driver to undo more "
+                                 "than a failed statement (Protocol=%2): set Protocol=7.4-2, or "
+                                 "leave the key out")
+                      .arg(context.dataSource, protocol),
+                  QStringLiteral("HY000"));
+}
+
 } // namespace
 
 void PostgresDialect::attach(RawSession& session, const DialectContext& context)
 {
     m_dataSource = context.dataSource;
+    requireStatementRollback(context);
     requireSchema(session, context);
     // What sa_db_info and sa_eng_properties report for this connection; the functions fall
     // back to the database's name when a key is not set.
