@@ -11,6 +11,7 @@
 #include "copy/SqlLiteral.h"
 #include "db/DbError.h"
 #include "db/OdbcConnection.h"
+#include "schema/DemoOptions.h"
 #include "schema/DemoWorkspace.h"
 #include "schema/PostgresDatabase.h"
 #include "schema/SchemaError.h"
@@ -380,10 +381,7 @@ int main(int argc, char** argv)
         QStringLiteral("Engine of the master: sqlite (default) or postgresql. One per run: the "
                        "ODBC driver manager reads a process's data sources once."),
         QStringLiteral("ENGINE"), QStringLiteral("sqlite"));
-    const QCommandLineOption pgHost(
-        QStringLiteral("pg-host"),
-        QStringLiteral("PostgreSQL server: a socket folder or a host name (default: libpq's)."),
-        QStringLiteral("HOST"));
+    const QCommandLineOption pgHost = postgresHostOption();
     parser.addOptions({modified, added, items, dir, prepare, master, pgHost});
     parser.process(app);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCommandLineOption>
 #include <QString>
 
 // What a demo workspace holds (see DemoWorkspace).
@@ -32,3 +33,12 @@ struct DemoOptions
     QString postgresDatabase = QStringLiteral("caldata");
     QString postgresDriverPath; // psqlODBC (psqlodbcw.so); empty: the installed one
 };
+
+// The command-line option that names the PostgreSQL server of a master (vrwdemo, vrwbench).
+inline QCommandLineOption postgresHostOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("pg-host"),
+        QStringLiteral("PostgreSQL server: a socket folder or a host name (default: libpq's)."),
+        QStringLiteral("HOST"));
+}

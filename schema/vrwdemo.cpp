@@ -1,6 +1,7 @@
 // vrwdemo: makes a demo workspace (two ODBC data sources over SQLite databases of the
 // calibration schema) for trying the program and for tests.
 #include "schema/DemoCatalogue.h"
+#include "schema/DemoOptions.h"
 #include "schema/DemoWorkspace.h"
 #include "schema/SchemaError.h"
 
@@ -100,10 +101,7 @@ int main(int argc, char* argv[])
                        "password file say, by a role that may create databases and roles; the "
                        "logins become roles of the server)."),
         QStringLiteral("ENGINE"), QStringLiteral("sqlite"));
-    const QCommandLineOption pgHost(
-        QStringLiteral("pg-host"),
-        QStringLiteral("PostgreSQL server: a socket folder or a host name (default: libpq's)."),
-        QStringLiteral("HOST"));
+    const QCommandLineOption pgHost = postgresHostOption();
     const QCommandLineOption pgPort(QStringLiteral("pg-port"),
                                     QStringLiteral("PostgreSQL server's port (default 5432)."),
                                     QStringLiteral("PORT"));

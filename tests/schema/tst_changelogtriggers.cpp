@@ -16,8 +16,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 class TestChangeLogTriggers : public QObject
@@ -75,13 +73,7 @@ std::unique_ptr<MasterDatabase> TestChangeLogTriggers::openDatabase(const QStrin
         CalibrationSchema::create(*db, true);
         return MasterDatabase::sqlite(std::move(db));
     }
-    QString whyNot;
-    const QString host = testsupport::postgresSocketFolder(&whyNot);
-    if (host.isEmpty()) {
-        std::fprintf(stderr, "SKIPPED: no PostgreSQL server could be started: %s\n",
-                     qPrintable(whyNot));
-        std::exit(testsupport::SkippedExitCode);
-    }
+    const QString host = testsupport::postgresSocketFolderOrSkip();
     const QString database = name.toLower();
     {
         PostgresDatabase server({host, {}, QStringLiteral("postgres"), {}, {}});

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -69,6 +71,20 @@ QString postgresSocketFolder(QString* whyNot)
     if (whyNot)
         *whyNot = cluster.error();
     return cluster.folder();
+}
+
+QString postgresSocketFolderOrSkip()
+{
+    QString whyNot;
+    const QString folder = postgresSocketFolder(&whyNot);
+    if (folder.isEmpty()) {
+        std::fprintf(stderr,
+                     "SKIPPED: the runs with a PostgreSQL master need a PostgreSQL server, and "
+                     "none could be started on this machine: %s\n",
+                     qPrintable(whyNot));
+        std::exit(SkippedExitCode);
+    }
+    return folder;
 }
 
 QString newestHistoryRow()

@@ -13,6 +13,10 @@ bool postgresMaster();
 // when it cannot be started.
 QString postgresSocketFolder(QString* whyNot = nullptr);
 
+// The same, except that a process whose cluster cannot be started ends here, as skipped,
+// saying why.
+QString postgresSocketFolderOrSkip();
+
 // A database name no other workspace of this process uses.
 QString newPostgresDatabaseName();
 

@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QProcess>
 #include <bit>
-#include <cstdio>
-#include <cstdlib>
 
 TestWorkspace::TestWorkspace() : TestWorkspace(small()) {}
 
@@ -24,15 +22,7 @@ TestWorkspace::TestWorkspace(const DemoOptions& options, Odbc odbc)
         wanted.extensionPath =
             QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so"));
     if (testsupport::postgresMaster()) {
-        QString whyNot;
-        m_postgresHost = testsupport::postgresSocketFolder(&whyNot);
-        if (m_postgresHost.isEmpty()) {
-            std::fprintf(stderr,
-                         "SKIPPED: the runs with a PostgreSQL master need a PostgreSQL server, "
-                         "and none could be started on this machine: %s\n",
-                         qPrintable(whyNot));
-            std::exit(testsupport::SkippedExitCode);
-        }
+        m_postgresHost = testsupport::postgresSocketFolderOrSkip();
         m_postgresDatabase = testsupport::newPostgresDatabaseName();
         wanted.postgresMaster = true;
         wanted.postgresHost = m_postgresHost;
