@@ -5,11 +5,15 @@
 // rows, the run's wall time, the time from the first progress line to the end, the rows per
 // second of that phase, vrw1's peak resident memory, and for column changes the rate of a
 // plain loop of the same literal updates sent to the same master through the same ODBC stack.
+// The master is a SQLite file, or with --master postgresql a database of a PostgreSQL server
+// (--pg-host: a socket folder or host; bench/run starts a private cluster for it).
 
 #include "copy/SqlLiteral.h"
 #include "db/DbError.h"
 #include "db/OdbcConnection.h"
+#include "schema/DemoOptions.h"
 #include "schema/DemoWorkspace.h"
+#include "schema/PostgresDatabase.h"
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 #include "schema/SqliteStatement.h"
@@ -24,6 +28,7 @@
 #include <QTextStream>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -223,8 +228,11 @@ QString literal(const QVariant& value)
     return value.isNull() ? QStringLiteral("NULL") : sqlText(value.toString());
 }
 
+// One value of the master: the query, and the key it takes.
+using MasterValue = std::function<QVariant(const QString& query, const QString& key)>;
+
 // The updates the transfer carried, as plain literal statements with the master's values.
-QStringList plainStatements(const QList<QVariantList>& changes, SqliteDatabase& master)
+QStringList plainStatements(const QList<QVariantList>& changes, const MasterValue& valueOf)
 {
     QStringList statements;
     statements.reserve(changes.size());
@@ -236,12 +244,8 @@ QStringList plainStatements(const QList<QVariantList>& changes, SqliteDatabase& 
         for (const ChangedTable& t : changedTables)
             if (table == QLatin1String(t.table))
                 keyColumn = QLatin1String(t.key);
-        SqliteStatement& read = master.cached(
-            QStringLiteral("select %1 from %2 where %3=?").arg(column, table, keyColumn));
-        read.reset();
-        read.bind(1, key);
-        const QVariant value = read.step() ? read.value(0) : QVariant();
-        read.reset();
+        const QVariant value = valueOf(
+            QStringLiteral("select %1 from %2 where %3=").arg(column, table, keyColumn), key);
         statements << QStringLiteral("update mt.%1 set %2=%3 where %4=%5;commit")
                           .arg(table, column, literal(value), keyColumn, literal(key));
     }
@@ -264,10 +268,21 @@ double plainLoopRate(const QStringList& statements)
     return seconds > 0 ? statements.size() / seconds : 0;
 }
 
+struct Master
+{
+    QString engine; // sqlite or postgresql
+    QString host;   // PostgreSQL's socket folder or host; empty: libpq's default
+};
+
 bool measure(const QString& kind, qint64 pending, int items, const QString& binDir,
-             const QString& directory, bool prepareOnly)
+             const QString& directory, bool prepareOnly, const Master& engine)
 {
     DemoOptions options;
+    if (engine.engine == QLatin1String("postgresql")) {
+        options.postgresMaster = true;
+        options.postgresHost = engine.host;
+        options.postgresDatabase = QStringLiteral("caldata_bench");
+    }
     options.items = items;
     options.remote = DemoOptions::Remote::Untouched;
     options.overwrite = true;
@@ -301,14 +316,34 @@ bool measure(const QString& kind, qint64 pending, int items, const QString& binD
     QString ratio = QStringLiteral("-");
     const double rate = run.phase > 0 ? logged / run.phase : 0;
     if (!changes.isEmpty()) {
-        SqliteDatabase master(report.masterFile, SqliteDatabase::Mode::OpenExisting);
-        const QStringList statements = plainStatements(changes, master);
+        QStringList statements;
+        if (options.postgresMaster) {
+            PostgresDatabase master({engine.host, {}, options.postgresDatabase, {}, {}});
+            statements =
+                plainStatements(changes, [&master](const QString& query, const QString& key) {
+                    const std::optional<QString> value = master.scalar(QStringLiteral("%1%2").arg(
+                        QString(query).replace(QLatin1String(" from "), QLatin1String(" from mt.")),
+                        master.literal(key)));
+                    return value ? QVariant(*value) : QVariant();
+                });
+        } else {
+            SqliteDatabase master(report.masterFile, SqliteDatabase::Mode::OpenExisting);
+            statements =
+                plainStatements(changes, [&master](const QString& query, const QString& key) {
+                    SqliteStatement& read = master.cached(query + QLatin1Char('?'));
+                    read.reset();
+                    read.bind(1, key);
+                    const QVariant value = read.step() ? read.value(0) : QVariant();
+                    read.reset();
+                    return value;
+                });
+        }
         const double loopRate = plainLoopRate(statements);
         loop = QString::number(loopRate, 'f', 0);
         ratio = loopRate > 0 ? QString::number(rate / loopRate, 'f', 2) : QStringLiteral("-");
     }
-    out() << QStringLiteral("%1 pending=%2 wall=%3s transfer=%4s rows/s=%5 wall-rows/s=%6 "
-                            "peak-rss=%7MB plain-loop/s=%8 ratio=%9 status=%10")
+    out() << QStringLiteral("master=%11 %1 pending=%2 wall=%3s transfer=%4s rows/s=%5 "
+                            "wall-rows/s=%6 peak-rss=%7MB plain-loop/s=%8 ratio=%9 status=%10")
                  .arg(kind)
                  .arg(logged)
                  .arg(run.wall, 0, 'f', 2)
@@ -318,6 +353,7 @@ bool measure(const QString& kind, qint64 pending, int items, const QString& binD
                  .arg(run.peakKb / 1024.0, 0, 'f', 1)
                  .arg(loop, ratio)
                  .arg(run.status)
+                 .arg(engine.engine)
           << Qt::endl;
     return run.status == 0;
 }
@@ -357,7 +393,13 @@ int main(int argc, char** argv)
         QStringLiteral("prepare-only"),
         QStringLiteral("Make the workspace of the one size asked for (give --dir) and print the "
                        "command that would be measured, for a profiler."));
-    parser.addOptions({modified, added, items, dir, prepare});
+    const QCommandLineOption master(
+        QStringLiteral("master"),
+        QStringLiteral("Engine of the master: sqlite (default) or postgresql. One per run: the "
+                       "ODBC driver manager reads a process's data sources once."),
+        QStringLiteral("ENGINE"), QStringLiteral("sqlite"));
+    const QCommandLineOption pgHost = postgresHostOption();
+    parser.addOptions({modified, added, items, dir, prepare, master, pgHost});
     parser.process(app);
 
     QTemporaryDir temporary;
@@ -365,14 +407,22 @@ int main(int argc, char** argv)
     const QString binDir = QCoreApplication::applicationDirPath();
     bool ok = true;
     try {
-        for (const auto& [kind, option] : {std::pair{QStringLiteral("modified"), &modified},
-                                           std::pair{QStringLiteral("new"), &added}}) {
-            for (const qint64 size : sizes(parser.value(*option))) {
-                // Enough rows of every table for the changes asked for.
-                const int itemsFor = parser.isSet(items)
-                                         ? parser.value(items).toInt()
-                                         : int(std::clamp<qint64>(size / 30, 300, 30000));
-                ok = measure(kind, size, itemsFor, binDir, directory, parser.isSet(prepare)) && ok;
+        for (const QString& engine : {parser.value(master)}) {
+            if (engine != QLatin1String("sqlite") && engine != QLatin1String("postgresql")) {
+                QTextStream(stderr) << "vrwbench: --master is sqlite or postgresql\n";
+                return 2;
+            }
+            for (const auto& [kind, option] : {std::pair{QStringLiteral("modified"), &modified},
+                                               std::pair{QStringLiteral("new"), &added}}) {
+                for (const qint64 size : sizes(parser.value(*option))) {
+                    // Enough rows of every table for the changes asked for.
+                    const int itemsFor = parser.isSet(items)
+                                             ? parser.value(items).toInt()
+                                             : int(std::clamp<qint64>(size / 30, 300, 30000));
+                    ok = measure(kind, size, itemsFor, binDir, directory, parser.isSet(prepare),
+                                 {engine, parser.value(pgHost)}) &&
+                         ok;
+                }
             }
         }
     } catch (const SchemaError& e) {

@@ -1,4 +1,5 @@
 #include "db/Dialect.h"
+#include "postgres/PostgresDialect.h"
 #include "sqlite/SqliteDialect.h"
 
 void prepareDialects()
@@ -10,5 +11,7 @@ std::unique_ptr<Dialect> makeDialect(const QString& dbmsName)
 {
     if (dbmsName == QLatin1String("SQLite"))
         return std::make_unique<SqliteDialect>();
+    if (dbmsName == QLatin1String("PostgreSQL"))
+        return std::make_unique<PostgresDialect>();
     return nullptr;
 }

@@ -66,11 +66,27 @@ QString insertRowWhen(const TableDefinition& table, const LogRow& r, const QStri
     return logColumns + QStringLiteral("SELECT %1 WHERE %2;").arg(valuesOf(table, r), condition);
 }
 
+enum class Engine
+{
+    Sqlite,
+    Postgres
+};
+
 // Binary compare: a change of letter case is a change worth carrying, even though the
 // columns themselves compare without regard to case.
-QString changed(const QString& column)
+QString changed(Engine engine, const QString& column)
 {
-    return QStringLiteral("NEW.%1 IS NOT OLD.%1 COLLATE BINARY").arg(column);
+    return (engine == Engine::Sqlite ? QStringLiteral("NEW.%1 IS NOT OLD.%1 COLLATE BINARY")
+                                     : QStringLiteral("NEW.%1::text IS DISTINCT FROM OLD.%1::text"))
+        .arg(column);
+}
+
+QString kept(Engine engine, const QString& column)
+{
+    return (engine == Engine::Sqlite
+                ? QStringLiteral("NEW.%1 IS OLD.%1 COLLATE BINARY")
+                : QStringLiteral("NEW.%1::text IS NOT DISTINCT FROM OLD.%1::text"))
+        .arg(column);
 }
 
 LogRow whole(const TableDefinition& table, const QString& row, const QString& action)
@@ -96,24 +112,25 @@ QStringList columnUpdateTriggers(const TableDefinition& table)
     for (auto c = table.columns.crbegin(); c != table.columns.crend(); ++c) {
         LogRow r = whole(table, QStringLiteral("NEW"), QStringLiteral("UPD"));
         r.affectedColumn = quoted(c->name);
-        triggers.append(QStringLiteral("CREATE TRIGGER %1_vrlog_upd_%2 AFTER UPDATE OF %2 ON %1 "
-                                       "FOR EACH ROW WHEN %3 AND EXISTS (SELECT 1 FROM dbconfig "
-                                       "WHERE dbremote = 1) BEGIN %4 END")
-                            .arg(table.name, c->name, changed(c->name), insertRow(table, r)));
+        triggers.append(
+            QStringLiteral("CREATE TRIGGER %1_vrlog_upd_%2 AFTER UPDATE OF %2 ON %1 "
+                           "FOR EACH ROW WHEN %3 AND EXISTS (SELECT 1 FROM dbconfig "
+                           "WHERE dbremote = 1) BEGIN %4 END")
+                .arg(table.name, c->name, changed(Engine::Sqlite, c->name), insertRow(table, r)));
     }
     return triggers;
 }
 
 // Validation rows: a new key is a different row. The transfers apply validation INS/DEL as
 // whole rows, while their UPD forms address a row by part of its key only.
-QString updateBody(const TableDefinition& table)
+QString updateBody(const TableDefinition& table, Engine engine)
 {
     QString body;
     const QStringList key = {table.xtagColumn, table.xtagAdditionalColumn};
     QStringList keyChanged, keyKept;
     for (const QString& k : key) {
-        keyChanged.append(changed(k));
-        keyKept.append(QStringLiteral("NEW.%1 IS OLD.%1 COLLATE BINARY").arg(k));
+        keyChanged.append(changed(engine, k));
+        keyKept.append(kept(engine, k));
     }
     const QString anyKeyChanged =
         QLatin1Char('(') + keyChanged.join(QLatin1String(" OR ")) + QLatin1Char(')');
@@ -138,7 +155,7 @@ QString updateBody(const TableDefinition& table)
             r.asset = QStringLiteral("NEW.") + table.xtagAdditionalColumn;
         }
         body += insertRowWhen(table, r,
-                              changed(c.name) + QLatin1String(" AND ") +
+                              changed(engine, c.name) + QLatin1String(" AND ") +
                                   keyKept.join(QLatin1String(" AND ")));
     }
     return body;
@@ -169,6 +186,40 @@ QStringList ChangeLogTriggers::createStatements(const TableDefinition& table)
     if (table.logForm == ChangeLogForm::Keyed)
         statements += columnUpdateTriggers(table);
     else
-        statements.append(trigger(table, QStringLiteral("UPDATE"), updateBody(table)));
+        statements.append(
+            trigger(table, QStringLiteral("UPDATE"), updateBody(table, Engine::Sqlite)));
     return statements;
+}
+
+QStringList ChangeLogTriggers::createPostgresStatements(const TableDefinition& table)
+{
+    if (table.logForm == ChangeLogForm::None)
+        return {};
+    QString update;
+    if (table.logForm == ChangeLogForm::Keyed) {
+        // One row per changed column, in the table's order.
+        for (const ColumnDefinition& c : table.columns) {
+            LogRow r = whole(table, QStringLiteral("NEW"), QStringLiteral("UPD"));
+            r.affectedColumn = quoted(c.name);
+            update += QStringLiteral("IF %1 THEN %2 END IF; ")
+                          .arg(changed(Engine::Postgres, c.name), insertRow(table, r));
+        }
+    } else {
+        update = updateBody(table, Engine::Postgres);
+    }
+    const QString function =
+        QStringLiteral(
+            "CREATE FUNCTION mt.%1_vrlog() RETURNS trigger LANGUAGE plpgsql "
+            "SET search_path = mt, sys, public AS $vrlog$ BEGIN "
+            "IF NOT EXISTS (SELECT 1 FROM dbconfig WHERE dbremote = 1) THEN RETURN NULL; END IF; "
+            "IF TG_OP = 'INSERT' THEN %2 ELSIF TG_OP = 'DELETE' THEN %3 ELSE %4 END IF; "
+            "RETURN NULL; END $vrlog$")
+            .arg(table.name,
+                 insertRow(table, whole(table, QStringLiteral("NEW"), QStringLiteral("INS"))),
+                 insertRow(table, whole(table, QStringLiteral("OLD"), QStringLiteral("DEL"))),
+                 update);
+    return {function,
+            QStringLiteral("CREATE TRIGGER %1_vrlog AFTER INSERT OR UPDATE OR DELETE ON mt.%1 "
+                           "FOR EACH ROW EXECUTE FUNCTION mt.%1_vrlog()")
+                .arg(table.name)};
 }

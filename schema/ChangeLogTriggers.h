@@ -21,4 +21,7 @@ public:
 
     // CREATE TRIGGER statements for one table; none for a table that is not logged.
     static QStringList createStatements(const TableDefinition& table);
+    // The same logging in PostgreSQL: a PL/pgSQL function of the table in schema mt and the
+    // trigger that calls it after each row's INSERT, UPDATE and DELETE.
+    static QStringList createPostgresStatements(const TableDefinition& table);
 };

@@ -17,6 +17,11 @@ public:
         // Where the engine's utilities (dbstop, dbbackup) are: the "Start" key of each data
         // source names an engine program in this folder. None when empty.
         QString engineFolder;
+        // A master in PostgreSQL (masterDatabase is then the database's name): the psqlODBC
+        // driver library, and where the server is.
+        QString postgresDriver;
+        QString postgresHost;
+        QString postgresPort;
     };
 
     // Writes odbcinst.ini and odbc.ini into the folder. Throws SchemaError.
@@ -24,4 +29,8 @@ public:
 
     // The installed SQLite ODBC driver (libsqlite3odbc.so), or empty when none is found.
     static QString installedDriver();
+    // The installed psqlODBC driver (psqlodbcw.so), or empty.
+    static QString installedPostgresDriver();
+    // The driver name under which odbcinst.ini registers psqlODBC.
+    static QString postgresDriverName();
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCommandLineOption>
 #include <QString>
 
 // What a demo workspace holds (see DemoWorkspace).
@@ -22,4 +23,22 @@ struct DemoOptions
     bool overwrite = false;                          // replace the workspace files when they exist
     QString extensionPath; // varrow_sqlext.so; empty: beside the running program
     QString driverPath;    // the SQLite ODBC driver; empty: the installed one
+
+    // The master in a PostgreSQL database instead of a SQLite file. The server is reached as
+    // libpq's defaults say (PGUSER, a password file, ...) by a role that may create databases
+    // and roles; the demo's logins become roles of the server.
+    bool postgresMaster = false;
+    QString postgresHost; // a socket folder or a server name; empty: libpq's default
+    QString postgresPort; // empty: 5432
+    QString postgresDatabase = QStringLiteral("caldata");
+    QString postgresDriverPath; // psqlODBC (psqlodbcw.so); empty: the installed one
 };
+
+// The command-line option that names the PostgreSQL server of a master (vrwdemo, vrwbench).
+inline QCommandLineOption postgresHostOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("pg-host"),
+        QStringLiteral("PostgreSQL server: a socket folder or a host name (default: libpq's)."),
+        QStringLiteral("HOST"));
+}

@@ -6,6 +6,8 @@
 #include "schema/DemoMasterData.h"
 #include "schema/DemoNames.h"
 #include "schema/DemoOdbcFiles.h"
+#include "schema/PostgresDatabase.h"
+#include "schema/PostgresSchema.h"
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
 
@@ -82,6 +84,46 @@ void unprepareRemote(SqliteDatabase& remote)
     transaction.commit();
 }
 
+PostgresDatabase::Address serverAddress(const DemoOptions& options, const QString& database)
+{
+    return {options.postgresHost, options.postgresPort, database, {}, {}};
+}
+
+// The master's database on the server: refused when it exists and may not be replaced.
+void makePostgresDatabase(const DemoOptions& options)
+{
+    PostgresDatabase server(serverAddress(options, QStringLiteral("postgres")));
+    const QString name = options.postgresDatabase;
+    const bool exists = server
+                            .scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = %1")
+                                        .arg(server.literal(name)))
+                            .has_value();
+    if (exists && !options.overwrite)
+        throw SchemaError(
+            QStringLiteral("The PostgreSQL database %1 already exists; ask to replace it.")
+                .arg(name));
+    if (exists)
+        server.exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)")
+                        .arg(PostgresDatabase::identifier(name)));
+    server.exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'")
+                    .arg(PostgresDatabase::identifier(name)));
+}
+
+// The finished SQLite master, moved into the PostgreSQL database with its logins.
+void fillPostgresMaster(const DemoOptions& options, SqliteDatabase& master)
+{
+    PostgresDatabase db(serverAddress(options, options.postgresDatabase));
+    PostgresSchema::create(db, true);
+    QList<QPair<QString, QString>> logins;
+    QList<DemoCatalogue::User> users = DemoCatalogue::users();
+    users.append(DemoCatalogue::administrator());
+    for (const DemoCatalogue::User& user : users)
+        logins.append({user.login, user.password});
+    PostgresSchema::grantLogins(db, logins, QStringLiteral("mt"),
+                                DemoCatalogue::administrator().login);
+    PostgresSchema::copyRows(master, db);
+}
+
 void replaceOutputs(const QString& staging, const QString& target)
 {
     const QDir dir(target);
@@ -140,8 +182,22 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
         throw SchemaError(QStringLiteral(
             "The SQLite ODBC driver (libsqlite3odbc.so, package libsqliteodbc) is not installed."));
     report.driver = existingFile(driver, QStringLiteral("The SQLite ODBC driver"));
+    if (options.postgresMaster) {
+        const QString postgresDriver = options.postgresDriverPath.isEmpty()
+                                           ? DemoOdbcFiles::installedPostgresDriver()
+                                           : options.postgresDriverPath;
+        if (postgresDriver.isEmpty())
+            throw SchemaError(QStringLiteral("The PostgreSQL ODBC driver (psqlodbcw.so, package "
+                                             "odbc-postgresql) is not installed."));
+        report.postgresDriver =
+            existingFile(postgresDriver, QStringLiteral("The PostgreSQL ODBC driver"));
+    }
     if (!QDir().mkpath(report.directory))
         throw SchemaError(QStringLiteral("Cannot create the folder %1.").arg(report.directory));
+    if (options.postgresMaster) {
+        step(QStringLiteral("Making the PostgreSQL database %1").arg(options.postgresDatabase));
+        makePostgresDatabase(options);
+    }
 
     // Everything is built beside the workspace and moved in at the end, so a failure never
     // leaves half a workspace, and an old one survives until the new one is complete.
@@ -208,9 +264,30 @@ DemoWorkspace::Report DemoWorkspace::create(const QString& directory, const Demo
         }
     }
 
-    DemoOdbcFiles::write(staging.path(),
-                         {report.masterFile, report.remoteFile, report.extension, report.driver,
-                          QFileInfo(report.extension).absolutePath()});
+    DemoOdbcFiles::Paths paths;
+    paths.masterDatabase = report.masterFile;
+    paths.remoteDatabase = report.remoteFile;
+    paths.extension = report.extension;
+    paths.driver = report.driver;
+    paths.engineFolder = QFileInfo(report.extension).absolutePath();
+    if (options.postgresMaster) {
+        step(QStringLiteral("Moving the master into the PostgreSQL database %1")
+                 .arg(options.postgresDatabase));
+        {
+            SqliteDatabase master(stagedMaster, SqliteDatabase::Mode::OpenExisting);
+            fillPostgresMaster(options, master);
+        }
+        QFile::remove(stagedMaster);
+        paths.masterDatabase = options.postgresDatabase;
+        paths.postgresDriver = report.postgresDriver;
+        paths.postgresHost = options.postgresHost;
+        paths.postgresPort = options.postgresPort;
+        report.masterFile = QStringLiteral("PostgreSQL database %1 at %2")
+                                .arg(options.postgresDatabase, options.postgresHost.isEmpty()
+                                                                   ? QStringLiteral("localhost")
+                                                                   : options.postgresHost);
+    }
+    DemoOdbcFiles::write(staging.path(), paths);
     step(QStringLiteral("Moving the workspace into %1").arg(report.directory));
     replaceOutputs(staging.path(), report.directory);
     return report;
@@ -225,7 +302,10 @@ QString DemoWorkspace::describe(const Report& r)
          {std::pair{DemoNames::master, r.masterFile}, std::pair{DemoNames::remote, r.remoteFile}})
         text += QStringLiteral("  %1  %2  (database %3, engine %4, machine %5)\n")
                     .arg(source.dsn, file, source.database, source.engine, source.machine);
-    text += QStringLiteral("  driver %1\n  extension %2\n\n").arg(r.driver, r.extension);
+    text += QStringLiteral("  driver %1\n  extension %2\n").arg(r.driver, r.extension);
+    if (!r.postgresDriver.isEmpty())
+        text += QStringLiteral("  master's driver %1\n").arg(r.postgresDriver);
+    text += QLatin1Char('\n');
     text += QStringLiteral("  %1 %2 %3\n")
                 .arg(QStringLiteral("table"), -14)
                 .arg(QStringLiteral("master"), 8)

@@ -25,6 +25,7 @@ public:
         QString remoteFile;
         QString extension;
         QString driver;
+        QString postgresDriver; // psqlODBC, when the master is in PostgreSQL
         // Rows per table of the product's schema: name, master rows, remote rows.
         QList<std::tuple<QString, int, int>> rows;
         // Pending change-log rows of the remote per action; empty for an unprepared remote.

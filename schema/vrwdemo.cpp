@@ -1,6 +1,7 @@
 // vrwdemo: makes a demo workspace (two ODBC data sources over SQLite databases of the
 // calibration schema) for trying the program and for tests.
 #include "schema/DemoCatalogue.h"
+#include "schema/DemoOptions.h"
 #include "schema/DemoWorkspace.h"
 #include "schema/SchemaError.h"
 
@@ -93,9 +94,25 @@ int main(int argc, char* argv[])
         QStringLiteral(
             "The SQLite ODBC driver library (default: the installed libsqlite3odbc.so)."),
         QStringLiteral("PATH"));
+    const QCommandLineOption master(
+        QStringLiteral("master"),
+        QStringLiteral("Engine of the master: sqlite (a file, default) or postgresql (a database "
+                       "of a PostgreSQL server, reached as libpq's PGHOST, PGPORT, PGUSER and "
+                       "password file say, by a role that may create databases and roles; the "
+                       "logins become roles of the server)."),
+        QStringLiteral("ENGINE"), QStringLiteral("sqlite"));
+    const QCommandLineOption pgHost = postgresHostOption();
+    const QCommandLineOption pgPort(QStringLiteral("pg-port"),
+                                    QStringLiteral("PostgreSQL server's port (default 5432)."),
+                                    QStringLiteral("PORT"));
+    const QCommandLineOption pgDatabase(
+        QStringLiteral("pg-database"),
+        QStringLiteral("The master's PostgreSQL database (default caldata; --force replaces it)."),
+        QStringLiteral("NAME"), QStringLiteral("caldata"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Print only the summary, not the steps."));
-    parser.addOptions({items, seed, remote, version, force, extension, driver, quiet});
+    parser.addOptions({items, seed, remote, version, force, extension, driver, master, pgHost,
+                       pgPort, pgDatabase, quiet});
     parser.process(app);
 
     const QStringList arguments = parser.positionalArguments();
@@ -131,6 +148,15 @@ int main(int argc, char* argv[])
     options.overwrite = parser.isSet(force);
     options.extensionPath = parser.value(extension);
     options.driverPath = parser.value(driver);
+    if (parser.value(master) == QLatin1String("postgresql")) {
+        options.postgresMaster = true;
+        options.postgresHost = parser.value(pgHost);
+        options.postgresPort = parser.value(pgPort);
+        options.postgresDatabase = parser.value(pgDatabase);
+    } else if (parser.value(master) != QLatin1String("sqlite")) {
+        err << "vrwdemo: --master must be sqlite or postgresql\n";
+        return 2;
+    }
 
     try {
         const bool verbose = !parser.isSet(quiet);

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-void BinaryLiteralRule::apply(SqlStatement& statement)
+void BinaryLiteralRule::apply(SqlStatement& statement, const QString& form)
 {
     static const QRegularExpression binary(QStringLiteral("^0[xX]([0-9A-Fa-f]*)$"));
     for (int i = statement.first(); i < statement.size(); i = statement.nextSignificant(i + 1)) {
@@ -15,8 +15,6 @@ void BinaryLiteralRule::apply(SqlStatement& statement)
         QString digits = m.captured(1);
         if (digits.size() % 2 != 0)
             digits.prepend(QLatin1Char('0'));
-        statement.replace(
-            i, i + 1,
-            {{SqlToken::Kind::Number, QStringLiteral("X'") + digits + QLatin1Char('\'')}});
+        statement.replace(i, i + 1, {{SqlToken::Kind::Number, form.arg(digits)}});
     }
 }

@@ -9,5 +9,6 @@
 class BinaryLiteralRule
 {
 public:
-    static void apply(SqlStatement& statement);
+    // form: the literal with %1 for the hexadecimal digits (SQLite's X'%1' by default).
+    static void apply(SqlStatement& statement, const QString& form = QStringLiteral("X'%1'"));
 };

@@ -62,10 +62,10 @@ bool endsOperand(const Item& item)
 
 bool isTextFunction(const SqlToken& token)
 {
-    return token.isAnyOf({"varrow_left", "varrow_right", "trim",   "ltrim",  "rtrim",
-                          "substr",      "substring",    "upper",  "lower",  "ucase",
-                          "lcase",       "replace",      "string", "repeat", "space",
-                          "char",        "hex",          "quote",  "printf", "format"});
+    return token.isAnyOf({"varrow_left", "varrow_right", "left",      "right",  "trim",  "ltrim",
+                          "rtrim",       "substr",       "substring", "upper",  "lower", "ucase",
+                          "lcase",       "replace",      "string",    "repeat", "space", "char",
+                          "hex",         "quote",        "printf",    "format"});
 }
 
 bool isCharacterType(const QString& type)

@@ -2,6 +2,16 @@
 
 void FunctionRule::apply(SqlStatement& statement)
 {
+    rewrite(statement, true);
+}
+
+void FunctionRule::replaceNow(SqlStatement& statement)
+{
+    rewrite(statement, false);
+}
+
+void FunctionRule::rewrite(SqlStatement& statement, bool leftAndRight)
+{
     for (int i = statement.first(); i < statement.size(); i = statement.nextSignificant(i + 1)) {
         const SqlToken& token = statement.at(i);
         if (token.kind != SqlToken::Kind::Word)
@@ -22,7 +32,8 @@ void FunctionRule::apply(SqlStatement& statement)
                                   {SqlToken::word(QStringLiteral("varrow_now")),
                                    SqlToken::symbol(QStringLiteral("(")),
                                    SqlToken::symbol(QStringLiteral(")"))});
-        } else if (token.is(QLatin1String("left")) || token.is(QLatin1String("right"))) {
+        } else if (leftAndRight &&
+                   (token.is(QLatin1String("left")) || token.is(QLatin1String("right")))) {
             statement.replace(i, i + 1,
                               {SqlToken::word(QStringLiteral("varrow_") + token.text.toLower())});
         }

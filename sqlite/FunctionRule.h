@@ -10,4 +10,10 @@ class FunctionRule
 {
 public:
     static void apply(SqlStatement& statement);
+    // Only now(*) (and now()) as varrow_now(), for engines that call left and right as they
+    // are.
+    static void replaceNow(SqlStatement& statement);
+
+private:
+    static void rewrite(SqlStatement& statement, bool leftAndRight);
 };

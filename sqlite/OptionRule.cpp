@@ -13,7 +13,7 @@ DbError refused(const QString& what)
 
 } // namespace
 
-std::optional<QString> OptionRule::rewrite(const SqlStatement& statement)
+std::optional<qint64> OptionRule::blockingTimeout(const SqlStatement& statement)
 {
     int at = statement.first();
     if (at >= statement.size() || !statement.at(at).is(QLatin1String("set")))
@@ -43,6 +43,15 @@ std::optional<QString> OptionRule::rewrite(const SqlStatement& statement)
     }
     if (!number || milliseconds < 0 || statement.nextSignificant(value + 1) < statement.size())
         throw refused(QStringLiteral("The option blocking_timeout takes a number of milliseconds"));
+    return milliseconds;
+}
+
+std::optional<QString> OptionRule::rewrite(const SqlStatement& statement)
+{
+    const std::optional<qint64> timeout = blockingTimeout(statement);
+    if (!timeout)
+        return std::nullopt;
+    const qint64 milliseconds = *timeout;
     constexpr qint64 longest = std::numeric_limits<int>::max();
     const qint64 each = milliseconds == 0 ? longest : std::min(longest, (milliseconds + 1) / 2);
     return QStringLiteral("pragma busy_timeout = %1").arg(each);

@@ -17,4 +17,7 @@ public:
     // The statement for a "set option", else nothing. Throws DbError for an option the
     // stand-in does not carry, or a value that is no number of milliseconds.
     static std::optional<QString> rewrite(const SqlStatement& statement);
+    // The milliseconds of a "set option blocking_timeout" (0: without end), else nothing;
+    // the same refusals as rewrite. For engines that take the wait whole.
+    static std::optional<qint64> blockingTimeout(const SqlStatement& statement);
 };

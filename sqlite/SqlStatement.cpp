@@ -83,3 +83,16 @@ QString renderTokens(const SqlTokens& tokens)
         text += token.text;
     return text;
 }
+
+bool SqlStatement::endsTransaction() const
+{
+    const int word = first();
+    if (word == size() ||
+        (!at(word).is(QLatin1String("commit")) && !at(word).is(QLatin1String("rollback"))))
+        return false;
+    const int second = nextSignificant(word + 1);
+    if (second == size())
+        return true;
+    return at(second).isAnyOf({"work", "transaction", "tran"}) &&
+           nextSignificant(second + 1) == size();
+}

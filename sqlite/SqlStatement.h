@@ -29,6 +29,8 @@ public:
     int closing(int open) const;
     // The parts of a dotted name (owner.table.column, t.*) starting at start: their indexes.
     QList<int> namePath(int start) const;
+    // "commit" or "rollback", with WORK, TRANSACTION or TRAN or alone.
+    bool endsTransaction() const;
     // Replaces tokens [begin, end) by replacement.
     void replace(int begin, int end, const SqlTokens& replacement);
 

@@ -13,34 +13,15 @@
 #include "sqlite/TopRule.h"
 #include "sqlite/UpdateRule.h"
 
-namespace {
-
-// "commit" and "rollback" (with WORK or TRANSACTION): connections run in autocommit, where
-// they have nothing to do, and sent as text they would upset the ODBC driver's own
-// transaction bookkeeping.
-bool endsTransaction(const SqlStatement& statement)
-{
-    const int first = statement.first();
-    if (!statement.at(first).is(QLatin1String("commit")) &&
-        !statement.at(first).is(QLatin1String("rollback")))
-        return false;
-    const int second = statement.nextSignificant(first + 1);
-    if (second == statement.size())
-        return true;
-    const SqlToken& word = statement.at(second);
-    return (word.is(QLatin1String("work")) || word.is(QLatin1String("transaction")) ||
-            word.is(QLatin1String("tran"))) &&
-           statement.nextSignificant(second + 1) == statement.size();
-}
-
-} // namespace
-
+// "commit" and "rollback" are dropped: connections run in autocommit, where they have
+// nothing to do, and sent as text they would upset the ODBC driver's own transaction
+// bookkeeping.
 QStringList SqliteTranslator::translate(const QString& commandText) const
 {
     QStringList result;
     const SystemProcedureRule procedures(m_facts);
     for (SqlStatement statement : StatementSplitter::split(SqlTokenizer::tokenize(commandText))) {
-        if (endsTransaction(statement))
+        if (statement.endsTransaction())
             continue;
         if (const std::optional<QString> option = OptionRule::rewrite(statement)) {
             result.append(*option);

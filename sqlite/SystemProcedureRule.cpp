@@ -9,7 +9,8 @@ QString literal(const QString& text)
 
 } // namespace
 
-std::optional<QString> SystemProcedureRule::rewrite(const SqlStatement& statement) const
+std::optional<SystemProcedureRule::Call>
+SystemProcedureRule::parseCall(const SqlStatement& statement)
 {
     if (!statement.startsWith({"call"}))
         return std::nullopt;
@@ -28,7 +29,16 @@ std::optional<QString> SystemProcedureRule::rewrite(const SqlStatement& statemen
     }
     if (end < statement.size())
         return std::nullopt;
-    const SqlToken& procedure = statement.at(name);
+    return Call{statement.at(name).text, arguments};
+}
+
+std::optional<QString> SystemProcedureRule::rewrite(const SqlStatement& statement) const
+{
+    const std::optional<Call> call = parseCall(statement);
+    if (!call)
+        return std::nullopt;
+    const QStringList& arguments = call->arguments;
+    const SqlToken procedure = SqlToken::word(call->procedure);
     if (procedure.is(QLatin1String("sa_db_info"))) {
         if (arguments.isEmpty())
             return databaseInfo(true);

@@ -10,6 +10,14 @@
 class SystemProcedureRule
 {
 public:
+    struct Call
+    {
+        QString procedure; // as written
+        QStringList arguments;
+    };
+    // "call name", "call name()" or "call name(a, ...)" with one token per argument.
+    static std::optional<Call> parseCall(const SqlStatement& statement);
+
     explicit SystemProcedureRule(const SessionFacts& facts) : m_facts(facts) {}
     // The query for a call of one of the two procedures, else nothing.
     std::optional<QString> rewrite(const SqlStatement& statement) const;

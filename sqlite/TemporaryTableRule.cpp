@@ -16,7 +16,7 @@ bool startsColumnConstraint(const SqlToken& token)
                           "compute"});
 }
 
-// The SQLite type for a declared one, or an empty text to keep the declaration.
+// The SQLite storage type for a declared one, or an empty text to keep the declaration.
 QString storageType(const QString& declared)
 {
     const QString type = declared.simplified().toUpper();
@@ -39,7 +39,7 @@ bool isCharacterType(const QString& declared)
 }
 
 // Rewrites one column definition, given as the tokens between two top-level commas.
-SqlTokens rewriteColumn(const SqlTokens& tokens)
+SqlTokens rewriteColumn(const SqlTokens& tokens, TemporaryTableRule::ColumnType columnType)
 {
     SqlStatement column(tokens);
     const int name = column.first();
@@ -64,21 +64,31 @@ SqlTokens rewriteColumn(const SqlTokens& tokens)
     for (const SqlToken& token : tokens)
         hasCollation = hasCollation || token.is(QLatin1String("collate"));
     SqlTokens result = tokens.mid(0, typeBegin);
-    const QString storage = storageType(declared);
-    if (storage.isEmpty())
+    const QString type = columnType(declared, hasCollation);
+    if (type.isEmpty())
         result += tokens.mid(typeBegin, typeEnd - typeBegin);
     else
-        result.append(SqlToken::word(storage));
-    if (isCharacterType(declared) && !hasCollation)
-        result += {SqlToken::space(), SqlToken::word(QStringLiteral("COLLATE")), SqlToken::space(),
-                   SqlToken::word(QStringLiteral("NOCASE"))};
+        result.append(SqlToken::word(type));
     result += tokens.mid(typeEnd);
     return result;
 }
 
 } // namespace
 
+QString TemporaryTableRule::sqliteColumnType(const QString& declared, bool hasCollation)
+{
+    QString type = storageType(declared);
+    if (isCharacterType(declared) && !hasCollation)
+        type = (type.isEmpty() ? declared : type) + QStringLiteral(" COLLATE NOCASE");
+    return type;
+}
+
 bool TemporaryTableRule::apply(SqlStatement& statement)
+{
+    return apply(statement, &TemporaryTableRule::sqliteColumnType);
+}
+
+bool TemporaryTableRule::apply(SqlStatement& statement, ColumnType columnType)
 {
     const bool local = statement.startsWith({"declare", "local", "temporary", "table"});
     if (!local && !statement.startsWith({"declare", "temporary", "table"}))
@@ -117,14 +127,14 @@ bool TemporaryTableRule::apply(SqlStatement& statement)
         if (token.isSymbol(QLatin1String(")")))
             --depth;
         if (ends) {
-            result += rewriteColumn(column);
+            result += rewriteColumn(column, columnType);
             result.append(token);
             column.clear();
         } else {
             column.append(token);
         }
     }
-    result += rewriteColumn(column); // an unclosed list: the engine will say so
+    result += rewriteColumn(column, columnType); // an unclosed list: the engine will say so
     statement.tokens() = result;
     return true;
 }

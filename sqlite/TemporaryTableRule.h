@@ -9,7 +9,16 @@
 class TemporaryTableRule
 {
 public:
+    // The engine's type for a declared column type (as written, e.g. "VARCHAR(20)"), with
+    // anything that must follow it, such as a collation; an empty text keeps the declaration.
+    // hasCollation: the column names a collation of its own.
+    using ColumnType = QString (*)(const QString& declared, bool hasCollation);
+
     // False when the statement is no such declaration. Throws DbError for "on commit delete
     // rows": under autocommit every statement commits, so such a table could never keep a row.
     static bool apply(SqlStatement& statement);
+    // The same declaration with another engine's column types.
+    static bool apply(SqlStatement& statement, ColumnType columnType);
+    // SQLite's column types: the first rule above.
+    static QString sqliteColumnType(const QString& declared, bool hasCollation);
 };

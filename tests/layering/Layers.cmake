@@ -10,6 +10,7 @@ set(VARROW_LAYERS
     base      # errors, logs, settings, phrases, clock, the Ui seam
     db        # ODBC data access
     sqlite    # the engine stand-in, its C extension included
+    postgres  # the stand-in's dialect for PostgreSQL, on sqlite's tokenizer and rules
     dialects  # picks a dialect
     views     # models behind the windows
     session

@@ -52,7 +52,7 @@ class TestAutoSync : public QObject
     }
     QString master(const QString& query) const
     {
-        return m_workspace.openMaster()->scalar(query).toString();
+        return m_workspace.master()->scalar(query).toString();
     }
     int history(const QString& type) const
     {

@@ -2,6 +2,7 @@
 #include "base/LogFiles.h"
 #include "base/ProgramExit.h"
 #include "remote/EngineFolder.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
@@ -37,7 +38,7 @@ class TestCreateRemote : public QObject
     }
     QString master(const QString& query) const
     {
-        return m_fixture.workspace.openMaster()->scalar(query).toString();
+        return m_fixture.workspace.master()->scalar(query).toString();
     }
 
     int replications() const
@@ -163,12 +164,12 @@ private slots:
         // One history row, its quote doubled on the way in.
         QCOMPARE(replications(), replicated + 1);
         QCOMPARE(master(QStringLiteral("select user_account||'|'||num_records||'|'||host_name from "
-                                       "qel_vr_transfer_log where rowid=(select max(rowid) from "
-                                       "qel_vr_transfer_log)")),
+                                       "qel_vr_transfer_log where ") +
+                        testsupport::newestHistoryRow()),
                  QStringLiteral("o'neil|1|FIELD-LAPTOP-07"));
-        const QString comments = master(QStringLiteral(
-            "select comments from qel_vr_transfer_log where rowid=(select max(rowid) from "
-            "qel_vr_transfer_log)"));
+        const QString comments =
+            master(QStringLiteral("select comments from qel_vr_transfer_log where ") +
+                   testsupport::newestHistoryRow());
         QVERIFY2(comments.endsWith(QLatin1String("  Database backup completed")),
                  qPrintable(comments));
         QCOMPARE(t->program().repStatus.passNumber(), QStringLiteral("1"));
@@ -290,9 +291,9 @@ private slots:
         QVERIFY(std::any_of(shown.begin(), shown.end(), [](const QString& text) {
             return text.contains(QLatin1String("uid=db_auto_checkpoint;pwd=**"));
         }));
-        const QString comments = master(QStringLiteral(
-            "select comments from qel_vr_transfer_log where rowid=(select max(rowid) from "
-            "qel_vr_transfer_log)"));
+        const QString comments =
+            master(QStringLiteral("select comments from qel_vr_transfer_log where ") +
+                   testsupport::newestHistoryRow());
         for (const QString& text :
              shown + t->ui.texts() +
                  QStringList{backupLog, comments,

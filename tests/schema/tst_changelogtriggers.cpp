@@ -1,8 +1,14 @@
 // The change-log triggers: what each insert, delete and update of a remote copy leaves in
-// qel_vr_log, and that a database not marked as remote logs nothing.
+// qel_vr_log, and that a database not marked as remote logs nothing. The same cases run on a
+// SQLite file and, in the PostgreSQL run, on a database with the PL/pgSQL triggers made from
+// the same table definitions.
 #include "schema/CalibrationSchema.h"
+#include "schema/PostgresDatabase.h"
+#include "schema/PostgresSchema.h"
 #include "schema/SchemaError.h"
 #include "schema/SqliteDatabase.h"
+#include "tests/support/MasterDatabase.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
 
@@ -36,24 +42,68 @@ private slots:
 private:
     // action|table|column|xtag|xtag_additional|i4201, NULL as "~", oldest first.
     QStringList log();
+    // The user the triggers record from here on.
+    void setUser(const QString& login);
+    std::unique_ptr<MasterDatabase> openDatabase(const QString& name);
 
     QTemporaryDir m_folder;
-    std::unique_ptr<SqliteDatabase> m_db;
+    std::unique_ptr<MasterDatabase> m_db;
 };
+
+namespace {
+
+// A binary literal of the engine the run uses.
+QString blob(const char* hex)
+{
+    return testsupport::postgresMaster() ? QStringLiteral("'\\x%1'::bytea").arg(QLatin1String(hex))
+                                         : QStringLiteral("x'%1'").arg(QLatin1String(hex));
+}
+
+} // namespace
+
+std::unique_ptr<MasterDatabase> TestChangeLogTriggers::openDatabase(const QString& name)
+{
+    if (!testsupport::postgresMaster()) {
+        const QString file = m_folder.filePath(name + QStringLiteral(".db"));
+        QFile::remove(file);
+        auto db = std::make_unique<SqliteDatabase>(file, SqliteDatabase::Mode::Create);
+        db->loadExtension(
+            QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so")));
+        db->exec(QStringLiteral("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF"));
+        CalibrationSchema::create(*db, true);
+        return MasterDatabase::sqlite(std::move(db));
+    }
+    const QString host = testsupport::postgresSocketFolderOrSkip();
+    const QString database = name.toLower();
+    {
+        PostgresDatabase server({host, {}, QStringLiteral("postgres"), {}, {}});
+        server.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database));
+        server.exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0").arg(database));
+    }
+    auto db =
+        std::make_unique<PostgresDatabase>(PostgresDatabase::Address{host, {}, database, {}, {}});
+    PostgresSchema::create(*db, true);
+    PostgresSchema::grantLogins(*db,
+                                {{QStringLiteral("anna"), QStringLiteral("anna4")},
+                                 {QStringLiteral("ben"), QStringLiteral("ben3")},
+                                 {QStringLiteral("mt"), QStringLiteral("sql")}},
+                                QStringLiteral("mt"), QStringLiteral("mt"));
+    return MasterDatabase::postgres(std::move(db));
+}
+
+void TestChangeLogTriggers::setUser(const QString& login)
+{
+    m_db->exec(testsupport::postgresMaster()
+                   ? QStringLiteral("SET SESSION AUTHORIZATION %1").arg(login)
+                   : QStringLiteral("SELECT varrow_set_user('%1')").arg(login));
+}
 
 void TestChangeLogTriggers::init()
 {
-    const QString file =
-        m_folder.filePath(QStringLiteral("%1.db").arg(QTest::currentTestFunction()));
-    QFile::remove(file);
     try {
-        m_db = std::make_unique<SqliteDatabase>(file, SqliteDatabase::Mode::Create);
-        m_db->loadExtension(
-            QDir(testsupport::binaryDir()).filePath(QStringLiteral("varrow_sqlext.so")));
-        m_db->exec(QStringLiteral("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF"));
-        CalibrationSchema::create(*m_db, true);
+        m_db = openDatabase(QString::fromLatin1(QTest::currentTestFunction()));
+        setUser(QStringLiteral("anna"));
         m_db->exec(QStringLiteral(
-            "SELECT varrow_set_user('anna');"
             "INSERT INTO dbconfig (version, dbremote) VALUES ('8.2.0', 0);"
             "INSERT INTO customers (ktag, k4601, k4602) VALUES ('K1:HQ', 'K1', 'Acme');"
             "INSERT INTO inventory (mtag, i4201, i4202, ktag) VALUES ('M1', 'A-1', 'Multimeter', "
@@ -87,7 +137,9 @@ QStringList TestChangeLogTriggers::log()
     QStringList lines;
     for (const QVariantList& row :
          m_db->rows(QStringLiteral("SELECT action, affected_table, affected_column, xtag, "
-                                   "xtag_additional, i4201 FROM qel_vr_log ORDER BY rowid"))) {
+                                   "xtag_additional, i4201 FROM qel_vr_log ORDER BY %1")
+                        .arg(testsupport::postgresMaster() ? QLatin1String("ctid")
+                                                           : QLatin1String("rowid")))) {
         QStringList fields;
         for (const QVariant& v : row)
             fields.append(v.isNull() ? QStringLiteral("~") : v.toString());
@@ -193,8 +245,9 @@ void TestChangeLogTriggers::updateLogsEachChangedColumn_data()
                                        << QStringList{"UPD|CALRESULTS|c2506|C1|1|A-1"};
     QTest::newRow("results") << "UPDATE results SET f2605 = 'note' WHERE ctag = 'C1'"
                              << QStringList{"UPD|RESULTS|f2605|C1|1|A-1"};
-    QTest::newRow("results_raw blob") << "UPDATE results_raw SET w2704 = x'00ff' WHERE ctag = 'C1'"
-                                      << QStringList{"UPD|RESULTS_RAW|w2704|C1|1|A-1"};
+    QTest::newRow("results_raw blob")
+        << QStringLiteral("UPDATE results_raw SET w2704 = %1 WHERE ctag = 'C1'").arg(blob("00ff"))
+        << QStringList{"UPD|RESULTS_RAW|w2704|C1|1|A-1"};
     QTest::newRow("location") << "UPDATE location SET l2810 = 'Lab 1' WHERE ltag = 'L1'"
                               << QStringList{"UPD|LOCATION|l2810|L1|~|A-1"};
     QTest::newRow("repair") << "UPDATE repair SET r3241 = 'RO-1' WHERE rtag = 'R1'"
@@ -231,16 +284,16 @@ void TestChangeLogTriggers::nothingLoggedUnlessRemote()
                        "DELETE FROM inventory WHERE mtag = 'M2'"));
     QCOMPARE(log(), QStringList{});
 
-    m_db->exec(QStringLiteral(
-        "INSERT OR REPLACE INTO dbconfig (cfgid, version, dbremote) VALUES (1, '8.2.0', 1)"));
+    m_db->exec(QStringLiteral("DELETE FROM dbconfig; INSERT INTO dbconfig (cfgid, version, "
+                              "dbremote) VALUES (1, '8.2.0', 1)"));
     m_db->exec(QStringLiteral("DELETE FROM results"));
     QCOMPARE(log(), QStringList{"DEL|RESULTS|~|C1|1|A-1"});
 }
 
 void TestChangeLogTriggers::logRowsCarryUserAndLocalTime()
 {
-    m_db->exec(QStringLiteral(
-        "SELECT varrow_set_user('ben'); UPDATE repair SET r3233 = 12.5, r3234 = 1.5"));
+    setUser(QStringLiteral("ben"));
+    m_db->exec(QStringLiteral("UPDATE repair SET r3233 = 12.5, r3234 = 1.5"));
     const QList<QVariantList> rows =
         m_db->rows(QStringLiteral("SELECT mtuser, event_date, sync_date FROM qel_vr_log"));
     QCOMPARE(rows.size(), 2);

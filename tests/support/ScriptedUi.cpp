@@ -5,6 +5,8 @@
 Answer ScriptedUi::message(const Message& message)
 {
     messages.append(message);
+    if (qEnvironmentVariableIsSet("VARROW_TEST_SHOW_MESSAGES"))
+        qInfo("message: %s", qPrintable(message.text));
     if (!script.isEmpty())
         return script.takeFirst();
     return defaultAnswer(message);

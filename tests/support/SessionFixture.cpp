@@ -9,6 +9,7 @@
 #include "tests/support/RecordingConnectionFactory.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -103,16 +104,14 @@ void copyOver(const QString& from, const QString& to, bool& ok)
 bool SessionFixture::keepFiles()
 {
     const DemoWorkspace::Report& files = workspace.report();
-    return workspace.isValid() &&
-           QFile::copy(files.masterFile, files.masterFile + QStringLiteral(".orig")) &&
+    return workspace.keepMaster() &&
            QFile::copy(files.remoteFile, files.remoteFile + QStringLiteral(".orig"));
 }
 
 bool SessionFixture::startFromKeptFiles()
 {
     const DemoWorkspace::Report& files = workspace.report();
-    bool ok = true;
-    copyOver(files.masterFile + QStringLiteral(".orig"), files.masterFile, ok);
+    bool ok = workspace.restoreMaster();
     copyOver(files.remoteFile + QStringLiteral(".orig"), files.remoteFile, ok);
     QFile::remove(QFileInfo(files.remoteFile).absolutePath() + QStringLiteral("/syncerr.log"));
     m_faults->clear();
@@ -145,19 +144,83 @@ QString SessionFixture::remoteValue(const QString& sql) const
 
 QString SessionFixture::masterValue(const QString& sql) const
 {
-    return workspace.openMaster()->scalar(sql).toString();
+    return workspace.master()->scalar(sql).toString();
 }
 
 QString SessionFixture::masterRows(const QString& sql) const
 {
     QStringList rows;
-    for (const QVariantList& row : workspace.openMaster()->rows(sql)) {
+    for (const QVariantList& row : workspace.master()->rows(sql)) {
         QStringList values;
         for (const QVariant& v : row)
             values << (v.isNull() ? QStringLiteral("NULL") : v.toString());
         rows << values.join(QLatin1Char('|'));
     }
     return rows.join(QLatin1Char(';'));
+}
+
+namespace {
+
+// A value of the remote's file and one of the master as text: do they carry the same?
+bool sameValue(const QVariant& remote, const QVariant& master)
+{
+    if (remote.isNull() || master.isNull())
+        return remote.isNull() && master.isNull();
+    const QString text = master.toString();
+    switch (remote.metaType().id()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Double: {
+        bool number = false;
+        const double value = text.toDouble(&number);
+        return number && value == remote.toDouble();
+    }
+    case QMetaType::QByteArray:
+        return text.compare(QStringLiteral("\\x") +
+                                QString::fromLatin1(remote.toByteArray().toHex()),
+                            Qt::CaseInsensitive) == 0;
+    default:
+        break;
+    }
+    if (remote.toString() == text)
+        return true;
+    // A time written with fewer digits of its fraction.
+    const auto time = [](const QString& value) {
+        for (const char* format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss.z",
+                                   "yyyy-MM-dd HH:mm:ss", "HH:mm:ss.zzz", "HH:mm:ss"}) {
+            const QDateTime parsed = QDateTime::fromString(value, QLatin1String(format));
+            if (parsed.isValid())
+                return parsed;
+        }
+        return QDateTime();
+    };
+    const QDateTime remoteTime = time(remote.toString());
+    return remoteTime.isValid() && remoteTime == time(text);
+}
+
+} // namespace
+
+QString SessionFixture::sameOnBothSides(const QString& sql) const
+{
+    const QList<QVariantList> remote = workspace.openRemote()->rows(sql);
+    const QList<QVariantList> master = workspace.master()->rows(sql);
+    if (remote.size() != master.size())
+        return QStringLiteral("%1 rows on the remote, %2 on the master: %3")
+            .arg(remote.size())
+            .arg(master.size())
+            .arg(sql);
+    for (qsizetype r = 0; r < remote.size(); ++r) {
+        for (qsizetype c = 0; c < remote[r].size(); ++c) {
+            const QVariant& m = master[r].value(c);
+            const bool same = workspace.hasPostgresMaster()
+                                  ? sameValue(remote[r][c], m)
+                                  : remote[r][c] == m && remote[r][c].metaType() == m.metaType();
+            if (!same)
+                return QStringLiteral("remote %1, master %2: %3")
+                    .arg(remote[r][c].toString(), m.toString(), sql);
+        }
+    }
+    return {};
 }
 
 int SessionFixture::historyRows() const

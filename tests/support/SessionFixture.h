@@ -56,11 +56,16 @@ public:
     // Runs SQL on a database file directly, the stand-in's extension loaded, and reads the first
     // field of a query.
     void onRemote(const QString& sql) const { workspace.openRemote()->exec(sql); }
-    void onMaster(const QString& sql) const { workspace.openMaster()->exec(sql); }
+    void onMaster(const QString& sql) const { workspace.master()->exec(sql); }
     QString remoteValue(const QString& sql) const;
     QString masterValue(const QString& sql) const;
     // The rows of a query on the master file as one short text: "a|b;c|d" (NULL for a null).
     QString masterRows(const QString& sql) const;
+    // Whether the rows a query finds on the remote file and on the master hold the same
+    // values, column by column: exactly the same stored values on two SQLite files; against a
+    // PostgreSQL master, the same text, the same number, the same bytes or the same time,
+    // whichever the remote's value is. Empty when they agree, else what differs.
+    QString sameOnBothSides(const QString& sql) const;
     // The master's 'Synchronize' history rows.
     int historyRows() const;
 

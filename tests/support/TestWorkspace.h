@@ -3,12 +3,16 @@
 #include "schema/DemoOptions.h"
 #include "schema/DemoWorkspace.h"
 #include "schema/SqliteDatabase.h"
+#include "tests/support/MasterDatabase.h"
 
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
 
 // A demo workspace (see vrwdemo) in a temporary folder of its own, removed with the object.
+// Its master is a SQLite file, or, in the PostgreSQL runs of the scenario tests
+// (testsupport::postgresMaster()), a database of the process's private cluster; a run that
+// cannot start the cluster ends the process as skipped, saying why.
 //
 // By default it also points this process's ODBCSYSINI and ODBCINI at itself, so that the data
 // sources VarrowMaster and VarrowRemote mean this workspace. Make it before the process's
@@ -38,8 +42,16 @@ public:
 
     // The database files opened directly, with the stand-in's extension loaded, for checks
     // beside the program's own ODBC path. Throws SchemaError.
-    std::unique_ptr<SqliteDatabase> openMaster() const;
+    std::unique_ptr<SqliteDatabase> openMaster() const; // a SQLite master only
     std::unique_ptr<SqliteDatabase> openRemote() const;
+    // The master, whichever engine holds it.
+    std::unique_ptr<MasterDatabase> master() const;
+    bool hasPostgresMaster() const { return !m_postgresDatabase.isEmpty(); }
+
+    // The master as it is now, put back by restoreMaster() (a copy of the file, or a
+    // database made from the master's as its template). Nobody may be connected to it.
+    bool keepMaster();
+    bool restoreMaster();
 
     // One value as the file stores it, for comparing two databases byte for byte: its storage
     // class, then the bits of a real or the bytes of anything else in hexadecimal
@@ -60,4 +72,6 @@ private:
     QTemporaryDir m_folder;
     DemoWorkspace::Report m_report;
     QString m_error;
+    QString m_postgresHost;
+    QString m_postgresDatabase;
 };

@@ -1,8 +1,10 @@
+#include "schema/CalibrationSchema.h"
 #include "sync/ModifiedRecordTransfer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
 
 // Values the modified-records transfer carries from the remote to the master arrive as the
@@ -49,6 +51,28 @@ class TestExactValues : public QObject
     // Every column listed is stored alike on both sides.
     void compareSides(const QString& table, const QString& key, const QStringList& columns)
     {
+        if (m_fixture.workspace.hasPostgresMaster()) {
+            // The server's values as text: the same number to the last bit, the same bytes; a
+            // NUMERIC(p,s) column keeps s decimals, as the engine's does.
+            const TableDefinition& definition = CalibrationSchema::table(table);
+            for (const QString& column : columns) {
+                const QRegularExpressionMatch numeric =
+                    QRegularExpression(QStringLiteral("^(NUMERIC|DECIMAL)\\(\\d+,(\\d+)\\)$"))
+                        .match(definition.column(column)->type);
+                QString select =
+                    QStringLiteral("select %1 from %2 where %3").arg(column, table, key);
+                if (numeric.hasMatch()) {
+                    const int scale = numeric.captured(2).toInt();
+                    const double remote =
+                        m_fixture.workspace.openRemote()->scalar(select).toDouble();
+                    QCOMPARE(m_fixture.masterValue(select), QString::number(remote, 'f', scale));
+                    continue;
+                }
+                const QString differs = m_fixture.sameOnBothSides(select);
+                QVERIFY2(differs.isEmpty(), qPrintable(differs));
+            }
+            return;
+        }
         auto master = m_fixture.workspace.openMaster();
         auto remote = m_fixture.workspace.openRemote();
         const QString from = table + QStringLiteral(" where ") + key;
@@ -84,6 +108,9 @@ private Q_SLOTS:
     // driver) and those of a family read by the logged column name alike.
     void textBytesArriveAsStored()
     {
+        if (m_fixture.workspace.hasPostgresMaster())
+            QSKIP("A PostgreSQL database in UTF-8 keeps valid UTF-8 only; "
+                  "invalidTextIsRefusedByAPostgresMaster covers it");
         const QString mtag = first(QStringLiteral("select min(mtag) from inventory"));
         const QString ktag = first(QStringLiteral("select min(ktag) from customers"));
         changeOnRemote(
@@ -99,6 +126,30 @@ private Q_SLOTS:
                      {QStringLiteral("i4202"), QStringLiteral("i4218")});
         compareSides(QStringLiteral("customers"), QStringLiteral("ktag='%1'").arg(ktag),
                      {QStringLiteral("k4602")});
+    }
+
+    // A PostgreSQL master refuses a text that is no UTF-8: the change is a row failure in
+    // syncerr.log and stays pending, never stored half or altered.
+    void invalidTextIsRefusedByAPostgresMaster()
+    {
+        if (!m_fixture.workspace.hasPostgresMaster())
+            QSKIP("SQLite keeps any bytes: textBytesArriveAsStored covers it");
+        const QString mtag = first(QStringLiteral("select min(mtag) from inventory"));
+        const QString before = m_fixture.masterValue(
+            QStringLiteral("select i4202 from inventory where mtag='%1'").arg(mtag));
+        changeOnRemote(QStringLiteral("update inventory set i4202=cast(X'41E9FF42C3A9' as text) "
+                                      "where mtag='%1'")
+                           .arg(mtag));
+        m_t = m_fixture.signedIn();
+        QVERIFY(m_t);
+        TransferModifiedRecords(m_t->program());
+        QVERIFY2(syncErrors().contains(QStringLiteral("invalid byte sequence")),
+                 qPrintable(syncErrors()));
+        QCOMPARE(first(QStringLiteral("select count(*) from qel_vr_log where sync_date is null")),
+                 QStringLiteral("1"));
+        QCOMPARE(m_fixture.masterValue(
+                     QStringLiteral("select i4202 from inventory where mtag='%1'").arg(mtag)),
+                 before);
     }
 
     // Reals whose shortest exact text needs 16 or 17 digits, in a family whose columns are

@@ -1,4 +1,5 @@
 #include "app/Operations.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -30,10 +31,11 @@ class TestMerge : public QObject
     }
     QString lastHistoryRow() const
     {
-        return masterRows(QStringLiteral(
-            "select transfer_type,num_records,inv_new,cal_new,resc_new,std_new,loc_new,rep_new,"
-            "cus_new,comments from qel_vr_transfer_log where rowid=(select max(rowid) from "
-            "qel_vr_transfer_log)"));
+        return masterRows(
+            QStringLiteral(
+                "select transfer_type,num_records,inv_new,cal_new,resc_new,std_new,loc_new,rep_new,"
+                "cus_new,comments from qel_vr_transfer_log where ") +
+            testsupport::newestHistoryRow());
     }
     // The 'Merged' history rows written since the case started.
     int mergedRows() const { return mergedInHistory() - m_mergedBefore; }

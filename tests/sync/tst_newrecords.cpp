@@ -1,5 +1,6 @@
 #include "sync/ModifiedRecordTransfer.h"
 #include "sync/NewRecordTransfer.h"
+#include "tests/support/PostgresServer.h"
 #include "tests/support/SessionFixture.h"
 #include "tests/support/TestMain.h"
 
@@ -23,12 +24,12 @@ class TestNewRecords : public QObject
     // Both files alike, nothing logged: what both databases held before the field work.
     void onBoth(const QString& sql)
     {
-        m_fixture.workspace.openMaster()->exec(sql);
+        m_fixture.workspace.master()->exec(sql);
         m_fixture.workspace.openRemote()->exec(QStringLiteral("update dbconfig set dbremote=0;") +
                                                sql +
                                                QStringLiteral(";update dbconfig set dbremote=1"));
     }
-    void onMaster(const QString& sql) { m_fixture.workspace.openMaster()->exec(sql); }
+    void onMaster(const QString& sql) { m_fixture.workspace.master()->exec(sql); }
     void onRemoteUnlogged(const QString& sql)
     {
         m_fixture.workspace.openRemote()->exec(QStringLiteral("update dbconfig set dbremote=0;") +
@@ -305,8 +306,8 @@ private Q_SLOTS:
         TransferModifiedRecords(program());
         QCOMPARE(historyRows(), history + 1);
         QCOMPARE(masterRows(QStringLiteral("select num_records,num_mods,inv_mod from "
-                                           "qel_vr_transfer_log where rowid=(select max(rowid) "
-                                           "from qel_vr_transfer_log)")),
+                                           "qel_vr_transfer_log where ") +
+                            testsupport::newestHistoryRow()),
                  inserted + QStringLiteral("|1|1"));
         QCOMPARE(
             masterRows(QStringLiteral("select i4202 from inventory where mtag='%1'").arg(item)),

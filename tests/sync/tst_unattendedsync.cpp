@@ -1,3 +1,4 @@
+#include "tests/support/PostgresServer.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TestWorkspace.h"
@@ -31,8 +32,8 @@ class TestUnattendedSync : public QObject
         const QString log =
             QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
         return value(*workspace.openRemote(), log) + QLatin1Char(' ') +
-               value(*workspace.openMaster(), log) + QLatin1Char(' ') +
-               value(*workspace.openMaster(),
+               value(*workspace.master(), log) + QLatin1Char(' ') +
+               value(*workspace.master(),
                      QStringLiteral("select count(*) from qel_vr_transfer_log"));
     }
 
@@ -91,6 +92,37 @@ class TestUnattendedSync : public QObject
     static QString value(SqliteDatabase& db, const QString& sql)
     {
         return db.scalar(sql).toString();
+    }
+    static QString value(MasterDatabase& db, const QString& sql)
+    {
+        return db.scalar(sql).toString();
+    }
+
+    // Items (by asset number and by key) and customers of the remote the master lacks.
+    static int lackingOnMaster(const TestWorkspace& workspace)
+    {
+        const auto values = [](const QList<QVariantList>& rows) {
+            QSet<QString> set;
+            for (const QVariantList& row : rows)
+                set.insert(row.value(0).toString().toLower());
+            return set;
+        };
+        auto master = workspace.master();
+        auto remote = workspace.openRemote();
+        const QSet<QString> assets =
+            values(master->rows(QStringLiteral("select i4201 from inventory")));
+        const QSet<QString> keys =
+            values(master->rows(QStringLiteral("select mtag from inventory")));
+        const QSet<QString> customers =
+            values(master->rows(QStringLiteral("select k4601 from customers")));
+        int lacking = 0;
+        for (const QVariantList& row :
+             remote->rows(QStringLiteral("select i4201, mtag from inventory")))
+            lacking += !assets.contains(row.value(0).toString().toLower()) &&
+                       !keys.contains(row.value(1).toString().toLower());
+        for (const QVariantList& row : remote->rows(QStringLiteral("select k4601 from customers")))
+            lacking += !customers.contains(row.value(0).toString().toLower());
+        return lacking;
     }
 
 private Q_SLOTS:
@@ -196,9 +228,9 @@ private Q_SLOTS:
 
     void columnChangesAreSynchronised()
     {
-        const int history = value(*m_updates.openMaster(),
-                                  QStringLiteral("select count(*) from qel_vr_transfer_log"))
-                                .toInt();
+        const int history =
+            value(*m_updates.master(), QStringLiteral("select count(*) from qel_vr_transfer_log"))
+                .toInt();
         const Run run = transfer(m_updates);
         QCOMPARE(run.status, 0);
         QVERIFY2(run.err.contains(
@@ -208,12 +240,12 @@ private Q_SLOTS:
         QVERIFY(run.out.contains(QStringLiteral("\nTotals ")));
         QCOMPARE(value(*m_updates.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
                  QStringLiteral("0"));
-        auto master = m_updates.openMaster();
+        auto master = m_updates.master();
         QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(),
                  history + 1);
         QCOMPARE(
-            value(*master, QStringLiteral("select transfer_type from qel_vr_transfer_log where "
-                                          "rowid=(select max(rowid) from qel_vr_transfer_log)")),
+            value(*master, QStringLiteral("select transfer_type from qel_vr_transfer_log where ") +
+                               testsupport::newestHistoryRow()),
             QStringLiteral("Synchronize"));
     }
 
@@ -228,9 +260,8 @@ private Q_SLOTS:
                 "values('%1','INVENTORY','i4202','UPD','2011-06-14 10:00:00.000')")
                 .arg(mtag));
         // The master refuses that change (a rule of its own, say).
-        m_updates.openMaster()->exec(
-            QStringLiteral("create trigger refuse before update of i4202 on inventory "
-                           "begin select raise(abort, 'refused by the master'); end"));
+        m_updates.master()->refuse(QStringLiteral("update of i4202"), QStringLiteral("inventory"),
+                                   QStringLiteral("refused by the master"));
         const Run run = transfer(m_updates);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(QStringLiteral("Refer to SYNCERR.LOG")));
@@ -243,14 +274,13 @@ private Q_SLOTS:
     // entry is stamped, as the insertion was tried.
     void aRefusedNewRowEndsWithStatusTwo()
     {
-        m_inserts.openMaster()->exec(
-            QStringLiteral("create trigger refuse before insert on repair "
-                           "begin select raise(abort, 'refused by the master'); end"));
+        m_inserts.master()->refuse(QStringLiteral("insert"), QStringLiteral("repair"),
+                                   QStringLiteral("refused by the master"));
         const Run run = transfer(m_inserts);
         QCOMPARE(run.status, 2);
         QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("refused by the master")));
         QVERIFY(syncErrors(m_inserts).contains(QStringLiteral("CopyToDestTable")));
-        QCOMPARE(value(*m_inserts.openMaster(),
+        QCOMPARE(value(*m_inserts.master(),
                        QStringLiteral("select count(*) from repair where rdsrc='VRW'")),
                  QStringLiteral("0"));
         QCOMPARE(value(*m_inserts.openRemote(),
@@ -266,9 +296,9 @@ private Q_SLOTS:
     // counts what was inserted, and a second run right after changes nothing but the history.
     void fieldWorkIsSynchronisedWhole()
     {
-        const int history = value(*m_fieldWork.openMaster(),
-                                  QStringLiteral("select count(*) from qel_vr_transfer_log"))
-                                .toInt();
+        const int history =
+            value(*m_fieldWork.master(), QStringLiteral("select count(*) from qel_vr_transfer_log"))
+                .toInt();
         const QString newItems = QStringLiteral(
             "select group_concat(i4201,',') from (select i4201 from inventory where mtag in "
             "(select xtag from qel_vr_log where action='INS' and affected_table='INVENTORY') "
@@ -283,7 +313,7 @@ private Q_SLOTS:
             value(*m_fieldWork.openRemote(), QStringLiteral("select count(*) from qel_vr_log")),
             QStringLiteral("0"));
 
-        auto master = m_fieldWork.openMaster();
+        auto master = m_fieldWork.master();
         // Every new item is in the master under its asset number.
         for (const QString& asset : carried.split(QLatin1Char(',')))
             QCOMPARE(value(*master, QStringLiteral("select count(*) from inventory where "
@@ -299,10 +329,10 @@ private Q_SLOTS:
         QVERIFY(value(*master, inserted).toInt() > 0);
         QCOMPARE(value(*master, QStringLiteral("select count(*) from qel_vr_transfer_log")).toInt(),
                  history + 1);
-        QVERIFY(value(*master, QStringLiteral("select num_records from qel_vr_transfer_log where "
-                                              "rowid=(select max(rowid) from "
-                                              "qel_vr_transfer_log)"))
-                    .toInt() > 0);
+        QVERIFY(
+            value(*master, QStringLiteral("select num_records from qel_vr_transfer_log where ") +
+                               testsupport::newestHistoryRow())
+                .toInt() > 0);
 
         const QString contents = QStringLiteral(
             "select (select count(*) from inventory)||'/'||(select count(*) from calibration)||'/'"
@@ -314,7 +344,7 @@ private Q_SLOTS:
         const QString before = value(*master, contents);
         const Run again = transfer(m_fieldWork);
         QCOMPARE(again.status, 0);
-        QCOMPARE(value(*m_fieldWork.openMaster(), contents), before);
+        QCOMPARE(value(*m_fieldWork.master(), contents), before);
     }
 
     // The maintenance merge without windows: the master gains every item and customer of the
@@ -322,39 +352,27 @@ private Q_SLOTS:
     // log is left alone, and a second run inserts nothing.
     void theMergeRunsUnattended()
     {
-        const QString lacking = QStringLiteral(
-            "select count(*) from inventory where i4201 not in (select i4201 from master.inventory)"
-            " and mtag not in (select mtag from master.inventory)");
-        const QString lackingCustomers =
-            QStringLiteral("select count(*) from customers where k4601 not in (select k4601 from "
-                           "master.customers)");
-        const QString lastMerged = QStringLiteral(
-            "select num_records from qel_vr_transfer_log where transfer_type='Merged' and "
-            "rowid=(select max(rowid) from qel_vr_transfer_log)");
+        const QString lastMerged =
+            QStringLiteral("select num_records from qel_vr_transfer_log where "
+                           "transfer_type='Merged' and ") +
+            testsupport::newestHistoryRow();
         const QString log =
             QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
-        const QString masterFile = m_merged.report().masterFile;
-        auto remote = m_merged.openRemote();
-        remote->exec(QStringLiteral("attach '%1' as master").arg(masterFile));
-        QVERIFY(value(*remote, lacking).toInt() > 0);
-        const QString logBefore = value(*remote, log);
-        remote.reset();
+        QVERIFY(lackingOnMaster(m_merged) > 0);
+        const QString logBefore = value(*m_merged.openRemote(), log);
 
         const Run run =
             transfer(m_merged, ownerKeys, testsupport::binaryDir(), QStringLiteral("-TRANSALL"));
         QVERIFY2(run.status == 0, qPrintable(run.err + syncErrors(m_merged)));
         QVERIFY2(run.out.contains(QStringLiteral("Data Transfer Statistics")), qPrintable(run.out));
-        remote = m_merged.openRemote();
-        remote->exec(QStringLiteral("attach '%1' as master").arg(masterFile));
-        QCOMPARE(value(*remote, lacking), QStringLiteral("0"));
-        QCOMPARE(value(*remote, lackingCustomers), QStringLiteral("0"));
-        QCOMPARE(value(*remote, log), logBefore);
-        QVERIFY(value(*m_merged.openMaster(), lastMerged).toInt() > 0);
+        QCOMPARE(lackingOnMaster(m_merged), 0);
+        QCOMPARE(value(*m_merged.openRemote(), log), logBefore);
+        QVERIFY(value(*m_merged.master(), lastMerged).toInt() > 0);
 
         const Run again =
             transfer(m_merged, ownerKeys, testsupport::binaryDir(), QStringLiteral("-TRANSALL"));
         QCOMPARE(again.status, 0);
-        QCOMPARE(value(*m_merged.openMaster(), lastMerged), QStringLiteral("0"));
+        QCOMPARE(value(*m_merged.master(), lastMerged), QStringLiteral("0"));
     }
 
     // Runs that cannot sign in, or may not transfer, end at once with status 1 and the reason,
@@ -412,8 +430,8 @@ private Q_SLOTS:
         const QString pending =
             value(*m_updates.openRemote(),
                   QStringLiteral("select count(*) from qel_vr_log where sync_date is null"));
-        auto otherProgram = m_updates.openMaster();
-        otherProgram->exec(QStringLiteral("begin immediate"));
+        auto otherProgram = m_updates.master();
+        otherProgram->holdWriteLock();
         const Run run = transfer(m_updates);
         otherProgram->rollback();
         QCOMPARE(run.status, 1);
@@ -437,7 +455,7 @@ private Q_SLOTS:
             QStringLiteral("select count(*)||'/'||count(sync_date) from qel_vr_log");
         const QString logBefore = value(*m_updates.openRemote(), log);
         const QString history = QStringLiteral("select count(*) from qel_vr_transfer_log");
-        const QString historyBefore = value(*m_updates.openMaster(), history);
+        const QString historyBefore = value(*m_updates.master(), history);
         QLockFile otherRun(remoteFile + QStringLiteral(".varrow.lock"));
         QVERIFY(otherRun.tryLock(0));
         const Run run = transfer(m_updates);
@@ -449,7 +467,7 @@ private Q_SLOTS:
                               .arg(remoteFile));
         QVERIFY(run.out.isEmpty());
         QCOMPARE(value(*m_updates.openRemote(), log), logBefore);
-        QCOMPARE(value(*m_updates.openMaster(), history), historyBefore);
+        QCOMPARE(value(*m_updates.master(), history), historyBefore);
     }
 };
 

@@ -60,6 +60,15 @@ ServedDatabase served(const QString& dataSource)
     if (database.extension.isEmpty())
         database.extension = QDir(QCoreApplication::applicationDirPath())
                                  .filePath(QStringLiteral("varrow_sqlext.so"));
+    const QString server =
+        DataSources::value(dataSource, QStringLiteral("Servername")).value_or(QString()).trimmed();
+    if (!server.isEmpty())
+        database.server = PostgresDatabase::Address{
+            server,
+            DataSources::value(dataSource, QStringLiteral("Port")).value_or(QString()).trimmed(),
+            database.file.trimmed(),
+            {},
+            {}};
     return database;
 }
 

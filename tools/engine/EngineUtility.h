@@ -1,5 +1,7 @@
 #pragma once
 
+#include "schema/PostgresDatabase.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -28,12 +30,14 @@ private:
     QStringList m_lines;
 };
 
-// A database file the stand-in serves, with the data source that names it.
+// A database file the stand-in serves, with the data source that names it; or a database of
+// a PostgreSQL server that a psqlODBC data source (one with a Servername key) names.
 struct ServedDatabase
 {
     QString dataSource;
-    QString file;
+    QString file;      // for a PostgreSQL database: its name
     QString extension; // the data source's LoadExt
+    std::optional<PostgresDatabase::Address> server;
 };
 
 // The database of the engine called engineName (a data source's EngineName; without one, its

@@ -1,10 +1,16 @@
 // dbbackup: the stand-in's backup utility. Copies the database a data source names into a
 // folder with SQLite's online backup: one read transaction, so the copy is consistent even
-// while other connections write the database.
+// while other connections write the database. A database of a PostgreSQL server becomes a
+// SQLite file of the same schema, named after dbf=, filled from one snapshot of the server's
+// tables; the server checks the login.
 //
 //   dbbackup [-y] [-o LOG] -c "uid=U;pwd=P;dbf=NAME;dsn=DSN" FOLDER
 
 #include "db/DbError.h"
+#include "schema/CalibrationSchema.h"
+#include "schema/PostgresSchema.h"
+#include "schema/SchemaError.h"
+#include "schema/SqliteDatabase.h"
 #include "tools/engine/EngineUtility.h"
 
 #include <QCoreApplication>
@@ -14,6 +20,7 @@
 #include <QStringList>
 #include <QThread>
 #include <cstdio>
+#include <memory>
 #include <sqlite3.h>
 
 using namespace engineutility;
@@ -84,6 +91,40 @@ QString onlineBackup(const QString& source, const QString& target)
     return failure;
 }
 
+// Makes target a SQLite database of the calibration schema holding what the server's database
+// holds; empty on success, else the reason. The login that made the copy can sign in to it.
+QString copyFromServer(const ServedDatabase& database, const QString& user, const QString& password,
+                       const QString& target)
+{
+    PostgresDatabase::Address address = *database.server;
+    address.user = user;
+    address.password = password;
+    std::unique_ptr<PostgresDatabase> connection;
+    try {
+        connection = std::make_unique<PostgresDatabase>(address);
+    } catch (const SchemaError& error) {
+        // The server's refusal of a login, in the words of a refused connection.
+        const QString why = error.message();
+        if (why.contains(QLatin1String("authentication failed")) ||
+            why.contains(QLatin1String("role \"")))
+            return QStringLiteral("Invalid user ID or password");
+        return why.section(QLatin1Char('\n'), 0, 0);
+    }
+    try {
+        PostgresDatabase& server = *connection;
+        SqliteDatabase copy(target, SqliteDatabase::Mode::Create);
+        copy.loadExtension(database.extension);
+        copy.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        CalibrationSchema::create(copy, true);
+        copy.scalar(QStringLiteral("SELECT varrow_set_login(?, ?)"), {user, password});
+        PostgresSchema::copyRows(server, copy);
+        copy.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    } catch (const SchemaError& error) {
+        return error.message().section(QLatin1Char('\n'), 0, 0);
+    }
+    return {};
+}
+
 int backUp(MessageLog& log, const QStringList& arguments)
 {
     const Options options = parse(log, arguments);
@@ -106,22 +147,31 @@ int backUp(MessageLog& log, const QStringList& arguments)
         database = ServedDatabase{{},
                                   parameters.value(QStringLiteral("dbf")),
                                   QDir(QCoreApplication::applicationDirPath())
-                                      .filePath(QStringLiteral("varrow_sqlext.so"))};
+                                      .filePath(QStringLiteral("varrow_sqlext.so")),
+                                  std::nullopt};
     }
     if (!database)
         return fail(QStringLiteral("no database found for dsn=%1 dbf=%2")
                         .arg(dataSource, parameters.value(QStringLiteral("dbf"))));
     log.line(QStringLiteral("Database: %1").arg(database->file));
 
-    const QString refused = checkLogin(*database, parameters.value(QStringLiteral("uid")),
-                                       parameters.value(QStringLiteral("pwd")));
-    if (!refused.isEmpty())
-        return fail(refused);
+    if (!database->server) {
+        const QString refused = checkLogin(*database, parameters.value(QStringLiteral("uid")),
+                                           parameters.value(QStringLiteral("pwd")));
+        if (!refused.isEmpty())
+            return fail(refused);
+    }
 
     const QDir folder(options.folder);
     if (!folder.exists())
         return fail(QStringLiteral("folder %1 not found").arg(options.folder));
-    const QString target = folder.absoluteFilePath(QFileInfo(database->file).fileName());
+    QString fileName = QFileInfo(database->file).fileName();
+    if (database->server) {
+        const QString name = parameters.value(QStringLiteral("dbf")).trimmed();
+        fileName = QFileInfo(name.isEmpty() ? database->file : name).completeBaseName() +
+                   QStringLiteral(".db");
+    }
+    const QString target = folder.absoluteFilePath(fileName);
     if (QFileInfo(target).absoluteFilePath() == QFileInfo(database->file).absoluteFilePath())
         return fail(QStringLiteral("the backup would replace the database itself"));
     if (QFileInfo::exists(target) && !options.replace)
@@ -133,7 +183,10 @@ int backUp(MessageLog& log, const QStringList& arguments)
     const QString partial =
         folder.absoluteFilePath(QStringLiteral(".%1.backup").arg(QFileInfo(target).fileName()));
     QFile::remove(partial);
-    const QString failure = onlineBackup(database->file, partial);
+    const QString failure = database->server
+                                ? copyFromServer(*database, parameters.value(QStringLiteral("uid")),
+                                                 parameters.value(QStringLiteral("pwd")), partial)
+                                : onlineBackup(database->file, partial);
     if (!failure.isEmpty()) {
         QFile::remove(partial);
         return fail(failure);
