@@ -297,8 +297,11 @@ void TestChangeLogTriggers::logRowsCarryUserAndLocalTime()
     const QList<QVariantList> rows =
         m_db->rows(QStringLiteral("SELECT mtuser, event_date, sync_date FROM qel_vr_log"));
     QCOMPARE(rows.size(), 2);
+    // Milliseconds: PostgreSQL writes them without their trailing zeros (".27", or none).
     const QRegularExpression stamp(
-        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"));
+        testsupport::postgresMaster()
+            ? QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d(\\.\\d{1,3})?$")
+            : QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"));
     for (const QVariantList& row : rows) {
         QCOMPARE(row.at(0).toString(), QStringLiteral("ben"));
         QVERIFY2(stamp.match(row.at(1).toString()).hasMatch(), qPrintable(row.at(1).toString()));
