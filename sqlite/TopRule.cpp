@@ -42,16 +42,16 @@ void TopRule::apply(SqlStatement& statement)
         const qint64 rows = count(statement, rowsAt);
         if (rows < 0)
             continue;
-        int clauseEnd = rowsAt + 1;
+        int clauseLast = rowsAt; // the clause's last token
         qint64 start = 1;
         const int startWord = statement.nextSignificant(rowsAt + 1);
         const int atWord = statement.nextSignificant(startWord + 1);
         if (startWord < statement.size() && statement.at(startWord).is(QLatin1String("start")) &&
             atWord < statement.size() && statement.at(atWord).is(QLatin1String("at"))) {
-            start = count(statement, statement.nextSignificant(atWord + 1));
+            clauseLast = statement.nextSignificant(atWord + 1);
+            start = count(statement, clauseLast);
             if (start < 1)
                 continue;
-            clauseEnd = statement.nextSignificant(atWord + 1) + 1;
         }
         // The limit goes in first, so that the indexes before it stay valid.
         SqlTokens limit{SqlToken::space(),
@@ -64,6 +64,6 @@ void TopRule::apply(SqlStatement& statement)
                   << SqlToken{SqlToken::Kind::Number, QString::number(start - 1)};
         const int end = queryEnd(statement, i);
         statement.replace(end, end, limit);
-        statement.replace(top, statement.nextSignificant(clauseEnd), {});
+        statement.replace(top, statement.nextSignificant(clauseLast + 1), {});
     }
 }
